@@ -1,0 +1,1 @@
+// The dialog implementations of the message interface live in this directory.

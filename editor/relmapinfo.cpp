@@ -1,0 +1,1 @@
+// The model editor's windows live in this directory.
