@@ -112,15 +112,26 @@ struct IniFile::Content {
   // Case-folded section name -> indexes of its header lines, in file order.
   QHash<QString, std::vector<size_t>> headers;
   QStringList sectionOrder;
+  // Case-folded section name -> case-folded key -> index of its first line.
+  QHash<QString, QHash<QString, size_t>> keys;
 
   void index() {
     headers.clear();
     sectionOrder.clear();
+    keys.clear();
+    QHash<QString, size_t>* current = nullptr;
     for (size_t i = 0; i < lines.size(); ++i) {
-      if (lines[i].kind != LineKind::Section) continue;
-      auto& list = headers[sectionKey(lines[i].name)];
-      if (list.empty()) sectionOrder << lines[i].name;
-      list.push_back(i);
+      const Line& l = lines[i];
+      if (l.kind == LineKind::Section) {
+        const QString folded = sectionKey(l.name);
+        auto& list = headers[folded];
+        if (list.empty()) sectionOrder << l.name;
+        list.push_back(i);
+        current = &keys[folded];
+      } else if (l.kind == LineKind::Key && current) {
+        const QString folded = l.name.toCaseFolded();
+        if (!current->contains(folded)) current->insert(folded, i);
+      }
     }
   }
 
@@ -138,13 +149,10 @@ struct IniFile::Content {
 
   // Index of the first line holding the key in the section, or -1.
   qsizetype findKey(const QString& section, const QString& key) const {
-    const auto* hs = headersOf(section);
-    if (!hs) return -1;
-    for (size_t h : *hs)
-      for (size_t i = h + 1, end = sectionEnd(h); i < end; ++i)
-        if (lines[i].kind == LineKind::Key && lines[i].name.compare(key, Qt::CaseInsensitive) == 0)
-          return qsizetype(i);
-    return -1;
+    const auto s = keys.constFind(sectionKey(section));
+    if (s == keys.constEnd()) return -1;
+    const auto k = s->constFind(key.trimmed().toCaseFolded());
+    return k == s->constEnd() ? -1 : qsizetype(k.value());
   }
 
   QByteArray serialize() const {
