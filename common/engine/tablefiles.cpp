@@ -2,9 +2,15 @@
 
 #include <QFileInfo>
 
+#include "common/engine/asciitable.h"
+#include "common/engine/filelookup.h"
+
 namespace korvi::engine {
 
-std::unique_ptr<TableReader> openTableFile(const QString& path) {
+std::unique_ptr<TableReader> openTableFile(const QString& given) {
+  // A table named with another case than the file on disk still opens.
+  const QString found = findFileNoCase(given);
+  const QString path = found.isEmpty() ? given : found;
   const QString ext = QFileInfo(path).suffix().toLower();
   if (ext == QLatin1String("dbf")) return openDbfTable(path);
   if (ext == QLatin1String("db")) return openParadoxTable(path);
@@ -19,8 +25,6 @@ std::unique_ptr<TableWriter> createTableFile(const QString& path, const QList<Fi
   throw EngineError(QStringLiteral("%1: creating this table type is not supported").arg(path), true);
 }
 
-std::unique_ptr<TableReader> openAsciiTable(const QString& path) {
-  throw EngineError(QStringLiteral("%1: table format not supported yet").arg(path), true);
-}
+std::unique_ptr<TableReader> openAsciiTable(const QString& path) { return openAsciiTableFile(path); }
 
 }  // namespace korvi::engine
