@@ -1,0 +1,171 @@
+#pragma once
+// The designer's main window: an MDI frame holding the table windows, the design grid
+// below them, a tool bar along the top and status panels along the bottom. It owns the
+// commands that act on the query and is created, shown, hidden and destroyed through the
+// library's exports.
+
+#include <QBrush>
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolButton;
+
+namespace korvi::selq {
+
+class TFormPrincipale;
+class TStringGridChamps;
+
+// Work that other parts of the designer plug in: saving and loading query files, running
+// and showing a query, the table dialogs, the SQL window, the criteria editor, help. Every
+// hook may stay empty; the command then does nothing visible (a save without a saver
+// fails, so nothing is ever reported as saved that was not).
+struct DesignerHooks {
+  std::function<bool(TFormPrincipale&, const QString& path)> saveQueryFile;
+  std::function<bool(TFormPrincipale&, const QString& path)> loadQueryFile;
+  std::function<bool(TFormPrincipale&)> runQuery;    // validation and execution
+  std::function<bool(TFormPrincipale&)> showResult;  // creates and shows a result window
+  std::function<bool()> resultSetOpen;               // the executed query has an open result
+  std::function<void()> closeResultSet;
+  std::function<void(TFormPrincipale&)> addTable;
+  std::function<void(TFormPrincipale&)> removeTable;
+  std::function<void(TFormPrincipale&)> showSql;
+  // Criteria editor on a cell; true when the user accepted it.
+  std::function<bool(TFormPrincipale&, int column, int row)> editCriteria;
+  std::function<void(TFormPrincipale&, int column, int row, const QPoint& globalPos)> cellPopup;
+  std::function<void(const QString& helpFile, const QString& keyword)> showHelp;
+  std::function<void(TFormPrincipale&)> queryEmptied;  // the document clears its table lists
+  std::function<void()> releaseEngine;
+};
+DesignerHooks& designerHooks();
+
+class TFormPrincipale : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TFormPrincipale(QWidget* parent = nullptr);
+  ~TFormPrincipale() override;
+
+  QMdiArea* mdiArea() const { return mdi_; }
+  TStringGridChamps* grid() const { return grid_; }
+
+  // Document state kept by the window.
+  const QString& fileName() const { return fileName_; }
+  void setFileName(const QString& name);
+  bool isModified() const { return modified_; }
+  void setModified(bool modified) { modified_ = modified; }
+  bool resultWindowOpen() const { return resultWindowOpen_; }
+  // A result window opened or closed: it disables the menus and the execute command.
+  void setResultWindowOpen(bool open);
+  bool closing() const { return closing_; }
+  const QString& tempDirectory() const { return tempDirectory_; }
+  QString helpFile() const { return helpFile_; }
+  const QBrush& linkBrush() const { return linkBrush_; }
+
+  // Tables and the query.
+  int tableWindowCount() const;
+  void closeAllTableWindows();
+  bool queryIsEmpty() const;
+  // Empties the grid and the table lists, repaints, sets the buttons and the caption.
+  void emptyQuery();
+  // Tool bar buttons after a change in the number of table windows.
+  void updateButtons();
+  // Status panel and model menu caption from the model path.
+  void showModel();
+
+  // Commands.
+  // Asks message 77 when saving is allowed and the query is modified and not empty.
+  // False when the caller must stop (Cancel, or Yes and saving failed).
+  bool askToSave();
+  bool newQuery();
+  void openQuery();
+  bool saveQuery();
+  bool saveQueryAs();
+  void deleteColumn();
+  void clearCriteria();
+  void executeAndShow();
+  void quit();
+  void addTable();
+  void removeTable();
+  void changeModel();
+  void toggleToolBar();
+  void toggleFixedWidth();
+  void toggleUniqueRecords();
+  void toggleRecordCount();
+  void helpIndex();
+  void about();
+  void showSql();
+
+  // Enabling rules applied when the menus open.
+  void updateRequeteMenu();
+  void updateTableMenu();
+
+  // Frees what the window holds for link drawing and the readers (unload and real close).
+  void releaseResources();
+
+  // Runs a command so that an unexpected failure reaches the designer's handler.
+  template <typename F>
+  void guarded(F&& f);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private slots:
+  void showToolBarDeferred();
+
+ private:
+  void buildToolBar();
+  void buildMenus();
+  void buildPanels();
+  void applyLayoutRule();
+  void updateCaption();
+  void gridDeleteKey(int column, int row);
+  void gridEditor(int column, int row);
+  bool saveTo(const QString& path);
+  bool askSavePath(QString& path);
+  void setToolBarShown(bool shown);
+  QAction* addItem(QMenu* menu, const char* name, int text, const QKeySequence& key,
+                   void (TFormPrincipale::*slot)());
+
+  QMdiArea* mdi_ = nullptr;
+  TStringGridChamps* grid_ = nullptr;
+  QFrame* toolBarPanel_ = nullptr;
+  QFrame* statusPanel_ = nullptr;
+  QLabel* modelPanel_ = nullptr;
+  QToolButton* quitButton_ = nullptr;
+  QToolButton* helpButton_ = nullptr;
+  QMenu* menuReq_ = nullptr;
+  QMenu* menuTable_ = nullptr;
+  QMenu* menuOptions_ = nullptr;
+  QMenu* menuAide_ = nullptr;
+
+  QString fileName_;
+  bool modified_ = false;
+  bool resultWindowOpen_ = false;
+  bool closing_ = false;
+  bool resourcesReleased_ = false;
+  QString tempDirectory_;
+  QString helpFile_;
+  QBrush linkBrush_;
+};
+
+// The designer's handler of unexpected failures: arrow cursor, "Erreur interne : " and the
+// failure's text as an error message with an OK button.
+void showInternalError(const QString& text);
+
+template <typename F>
+void TFormPrincipale::guarded(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    showInternalError(QString::fromUtf8(e.what()));
+  } catch (...) {
+    showInternalError(QStringLiteral("?"));
+  }
+}
+
+}  // namespace korvi::selq
