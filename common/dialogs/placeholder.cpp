@@ -1,1 +1,0 @@
-// The dialog implementations of the message interface live in this directory.
