@@ -247,7 +247,7 @@ std::unique_ptr<ResultSet> ResultSet::fromSelect(std::shared_ptr<SqliteCache> ca
 }
 
 std::unique_ptr<ResultSet> ResultSet::fromRows(std::shared_ptr<SqliteCache> cache, QList<ResultField> fields,
-                                               const std::function<bool(Row&)>& next) {
+                                               const std::function<void(const RowSink&)>& produce) {
   if (!cache) throw EngineError(QStringLiteral("No cache database"));
   if (fields.isEmpty()) throw EngineError(QStringLiteral("A result needs at least one column"));
   sqlite3* db = cache->handle();
@@ -260,17 +260,15 @@ std::unique_ptr<ResultSet> ResultSet::fromRows(std::shared_ptr<SqliteCache> cach
   qint64 rows = 0;
   try {
     SqliteStatement insert(db, QStringLiteral("INSERT INTO temp.%1 VALUES (%2)").arg(sqliteQuote(rs->table_), marks.join(QLatin1Char(','))));
-    Row row;
-    while (true) {
-      row.clear();
-      if (!next(row)) break;
+    ResultSet* target = rs.get();
+    produce([&](Row& row) {
       if (row.size() != columns)
         throw EngineError(QStringLiteral("A result row holds %1 values for %2 columns").arg(row.size()).arg(columns));
-      for (qsizetype c = 0; c < columns; ++c) insert.bind(int(c + 1), toStorageValue(row[c], rs->fields_[c].type));
+      for (qsizetype c = 0; c < columns; ++c) insert.bind(int(c + 1), toStorageValue(row[c], target->fields_[c].type));
       insert.step();
       insert.reset();
       ++rows;
-    }
+    });
     sqliteExec(db, QStringLiteral("RELEASE korvi_result"));
   } catch (...) {
     sqlite3_exec(db, "ROLLBACK TO korvi_result; RELEASE korvi_result", nullptr, nullptr, nullptr);

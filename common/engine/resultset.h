@@ -37,9 +37,10 @@ class ResultSet {
   // by their stored values. Throws EngineError (a statement that writes is refused).
   static std::unique_ptr<ResultSet> fromSelect(std::shared_ptr<SqliteCache> cache, const QString& selectSql,
                                                QList<ResultField> fields = {});
-  // Stores the rows a producer hands over (engine value forms), until it returns false.
+  // Stores the rows a producer hands to its sink (engine value forms, one row at a time).
+  using RowSink = std::function<void(Row&)>;
   static std::unique_ptr<ResultSet> fromRows(std::shared_ptr<SqliteCache> cache, QList<ResultField> fields,
-                                             const std::function<bool(Row&)>& next);
+                                             const std::function<void(const RowSink&)>& produce);
   ~ResultSet();
   ResultSet(const ResultSet&) = delete;
   ResultSet& operator=(const ResultSet&) = delete;
