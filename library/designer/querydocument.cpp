@@ -221,8 +221,14 @@ void QueryDocument::setCurrentCell(int column, int row) {
 
 void QueryDocument::setSelection(const GridSelection& selection) { selection_ = selection; }
 
+void QueryDocument::selectWholeColumn(int column) {
+  if (!validQueryColumn(column)) return;
+  currentColumn_ = column;
+  selection_ = {column, 0, column, kRowCount - 1};
+}
+
 bool QueryDocument::selectionIsWholeColumn() const {
-  return selection_.left == selection_.right && selection_.bottom - selection_.top == kRowCount - 2;
+  return selection_.left == selection_.right && selection_.bottom - selection_.top == kRowCount - 1;
 }
 
 // ---- Column operations ----

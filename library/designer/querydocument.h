@@ -107,7 +107,10 @@ class QueryDocument : public QObject {
   void setCurrentCell(int column, int row);
   const GridSelection& selection() const { return selection_; }
   void setSelection(const GridSelection& selection);
-  // The selection covers rows 1 to 14 of one column (as after a right click on its header).
+  // Selects one column from row 0 to the last (a right click on its header cell).
+  void selectWholeColumn(int column);
+  // The selection is one column whose height is the row count minus 1, as after
+  // selectWholeColumn; the column the delete-column command then takes.
   bool selectionIsWholeColumn() const;
 
   // ---- Column operations ----

@@ -102,6 +102,9 @@ TEST_F(QueryDocumentTest, DropRules) {
   ASSERT_TRUE(doc.dragOver(1, &c));
   EXPECT_TRUE(doc.isModified());
   EXPECT_EQ(doc.selection(), (GridSelection{1, 1, 1, 14}));
+  // Only a header click selects the whole column for the delete command.
+  EXPECT_FALSE(doc.selectionIsWholeColumn());
+  doc.selectWholeColumn(1);
   EXPECT_TRUE(doc.selectionIsWholeColumn());
 
   // Dropping on the spare column appends a new spare one.
