@@ -202,6 +202,12 @@ bool QueryDocument::setCriteria(int column, int row, const QString& text) {
   return true;
 }
 
+void QueryDocument::fitColumnToCell(int column, int row, bool fixedWidth) {
+  if (fixedWidth || !validQueryColumn(column)) return;
+  const int width = textWidth(cell(column, row));
+  if (widths_[column] < width - 5) setColumnWidth(column, width + 5);
+}
+
 bool QueryDocument::clearCriteriaCell(int column, int row) {
   if (!validQueryColumn(column) || row < gridrow::kFirstCriteria || row > gridrow::kLast) return false;
   if (cells_[column][row].isEmpty()) return false;

@@ -98,6 +98,9 @@ class QueryDocument : public QObject {
   bool setShown(int column, bool shown);
   // A criteria line (rows 6 to 14) of a column holding a field; refused above 255 characters.
   bool setCriteria(int column, int row, const QString& text);
+  // After the criteria editor accepted a cell: without the fixed-width option, a column
+  // narrower than the cell's text width minus 5 becomes the text width plus 5.
+  void fitColumnToCell(int column, int row, bool fixedWidth);
   // Empties a criteria cell of a query column; true when it held something.
   bool clearCriteriaCell(int column, int row);
 
