@@ -61,7 +61,9 @@ bool setLanguage(int value) {
 bool StringTable::parse(const QByteArray& data, QString* error) {
   texts_.clear();
   int lineNo = 0;
-  for (const QByteArray& raw : data.split('\n')) {
+  // A table saved by an editor that writes a UTF-8 byte order mark still parses.
+  const QByteArray body = data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
+  for (const QByteArray& raw : body.split('\n')) {
     ++lineNo;
     const QByteArrayView trimmed = QByteArrayView(raw).trimmed();
     if (trimmed.isEmpty() || trimmed.startsWith('#')) continue;
