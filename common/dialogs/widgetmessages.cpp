@@ -1,6 +1,7 @@
 #include "common/dialogs/widgetmessages.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -72,6 +73,23 @@ int showFrameworkBox(const MessageRequest& request) {
   return clicked && results.contains(clicked) ? results.value(clicked) : escapeResult(buttons);
 }
 
+// While a box waits for the user, the pointer is the arrow even inside a long operation
+// that shows the hourglass; the hourglass comes back when the box closes.
+class ArrowWhileAsking {
+ public:
+  ArrowWhileAsking() : active_(QGuiApplication::overrideCursor() != nullptr) {
+    if (active_) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+  }
+  ~ArrowWhileAsking() {
+    if (active_) QGuiApplication::restoreOverrideCursor();
+  }
+  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+ private:
+  bool active_;
+};
+
 }  // namespace
 
 MsgButtons effectiveButtons(const MessageRequest& request) {
@@ -111,6 +129,7 @@ int WidgetMessages::showMessage(const MessageRequest& request) {
     qWarning("%s: %s", qPrintable(messageCaption(r)), qPrintable(r.text));
     return escapeResult(r.buttons);
   }
+  ArrowWhileAsking arrow;
   if (r.style != MsgStyle::Own) return showFrameworkBox(r);
   TMessageForm form(r, dialogParent());
   return form.run();
@@ -118,11 +137,13 @@ int WidgetMessages::showMessage(const MessageRequest& request) {
 
 bool WidgetMessages::askText(const QString& caption, const QString& prompt, QString& text) {
   if (!widgetsAvailable()) return false;
+  ArrowWhileAsking arrow;
   return TInputForm::ask(caption, prompt, text, dialogParent());
 }
 
 bool WidgetMessages::askFile(const FileRequest& request, QString& path) {
   if (!widgetsAvailable()) return false;
+  ArrowWhileAsking arrow;
   QFileDialog dialog(dialogParent(), request.caption, request.directory, request.filter);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

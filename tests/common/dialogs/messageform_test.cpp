@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "common/dialogs/dialogtexts.h"
 #include "common/dialogs/inputform.h"
 #include "common/dialogs/messageform.h"
+#include "common/dialogs/waitcursor.h"
 #include "common/dialogs/widgetmessages.h"
 #include "common/text/strings.h"
 #include "support/recordingmessages.h"
@@ -183,11 +185,32 @@ TEST(MessageForm, LongTextWrapsAtHalfScreenAndPositionCanBeGiven) {
 
 TEST(MessageForm, ShownModallyThroughTheInterface) {
   WidgetMessages widgets;
-  QTimer::singleShot(0, [] {
+  WaitCursor busy;  // a box inside a long operation
+  Qt::CursorShape during = Qt::WaitCursor;
+  QTimer::singleShot(0, [&during] {
+    during = QGuiApplication::overrideCursor()->shape();
     if (QWidget* w = QApplication::activeModalWidget()) QTest::keyClick(w->focusWidget() ? w->focusWidget() : w, Qt::Key_Escape);
   });
   EXPECT_EQ(widgets.showMessage(request(QStringLiteral("Quitter ?"), MsgKind::Confirmation, mbYes | mbNo | mbCancel, mbYes)),
             mrCancel);
+  EXPECT_EQ(during, Qt::ArrowCursor);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+  // The framework's plain box: the application title and one OK button, whatever was asked.
+  MessageRequest plain = request(QStringLiteral("String Table #17 missing."), MsgKind::Plain, mbYes | mbNo, mbYes);
+  plain.style = MsgStyle::FrameworkPlain;
+  QString title;
+  QStringList names;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    for (QAbstractButton* b : box->buttons()) names << b->objectName();
+    box->buttons().first()->click();
+  });
+  EXPECT_EQ(widgets.showMessage(plain), mrOk);
+  EXPECT_EQ(title, applicationTitle());
+  EXPECT_EQ(names, QStringList{QStringLiteral("OK")});
 }
 
 namespace {
