@@ -68,6 +68,8 @@ bool QueryDocument::setCell(int column, int row, const QString& text) {
   if (!validQueryColumn(column) || row < 1 || row >= kRowCount) return false;
   if (cells_[column][row] != text) {
     cells_[column][row] = text;
+    // The last column stays a spare one, whatever a file put there.
+    if (column == columnCount() - 1 && !text.isEmpty()) appendSpareColumn();
     emit gridChanged();
   }
   return true;

@@ -69,7 +69,8 @@ class QueryDocument : public QObject {
   // Empty outside the grid.
   QString cell(int column, int row) const;
   // Writes a cell of columns 1 onwards and rows 1 onwards (the fixed cells belong to the
-  // document); false for any other cell. No rule is applied: loading writes cells this way.
+  // document); false for any other cell. No word rule is applied: loading writes cells this
+  // way. Text written into the spare column appends a new spare one.
   bool setCell(int column, int row, const QString& text);
   int columnWidth(int column) const;
   // Widths belong to column positions. Changing the width of column 0 relabels the rows.

@@ -236,6 +236,23 @@ TEST_F(QueryDocumentTest, EmptyQueryAndEmptyColumn) {
   EXPECT_TRUE(doc.isColumnEmpty(42));
 }
 
+TEST_F(QueryDocumentTest, CellsWrittenDirectlyKeepASpareColumn) {
+  doc.setColumnCount(4);
+  EXPECT_TRUE(doc.setCell(2, 6, "a,b,c"));
+  EXPECT_EQ(doc.columnCount(), 4);
+  EXPECT_TRUE(doc.setCell(3, 1, "Nom"));
+  EXPECT_EQ(doc.columnCount(), 5);
+  EXPECT_TRUE(doc.isColumnEmpty(4));
+  // The fixed cells and cells outside the grid are not written.
+  EXPECT_FALSE(doc.setCell(0, 1, "x"));
+  EXPECT_FALSE(doc.setCell(1, 0, "x"));
+  EXPECT_FALSE(doc.setCell(5, 1, "x"));
+  EXPECT_FALSE(doc.setCell(1, 15, "x"));
+  EXPECT_EQ(doc.cell(0, 1).trimmed(), "Champ");
+  doc.setColumnCount(1);
+  EXPECT_EQ(doc.columnCount(), 2);
+}
+
 TEST_F(QueryDocumentTest, DeleteColumnKeepsWidthsWithPositions) {
   clients();
   fill({"Clients:Nom", "Clients:Montant", "Clients:Jour"});
