@@ -86,6 +86,14 @@ IniFile& settingsIni() {
   return *ini;
 }
 
+IniFile& settingsIniForWriting() {
+  IniFile& ini = settingsIni();
+  // On a fresh account the settings directory does not exist yet; the first write makes it.
+  const QString dir = QFileInfo(ini.path()).absolutePath();
+  if (!QFileInfo::exists(dir)) paths::ensurePrivateDir(dir);
+  return ini;
+}
+
 void releaseSettingsFile() { iniState().reset(); }
 
 QString stringTableResource(Deliverable deliverable) {
@@ -171,7 +179,7 @@ bool toggleSetting(MenuToggle toggle) {
   LibraryState& st = libraryState();
   bool& value = switchOf(st.settings, toggle);
   const bool inverted = !value;
-  settingsIni().writeBool(section(), settingKey(toggle), inverted);  // throws before any change
+  settingsIniForWriting().writeBool(section(), settingKey(toggle), inverted);  // throws before any change
   value = inverted;
   if (toggle == MenuToggle::ShowNbRecord && !inverted) st.recordCount = -1;
   return inverted;
@@ -180,15 +188,17 @@ bool toggleSetting(MenuToggle toggle) {
 WindowSize sqlWindowSize() { return {readSize("SQLWidth", 424), readSize("SQLHeight", 300)}; }
 
 void storeSqlWindowSize(const WindowSize& size) {
-  settingsIni().writeInteger(section(), QStringLiteral("SQLWidth"), size.width);
-  settingsIni().writeInteger(section(), QStringLiteral("SQLHeight"), size.height);
+  IniFile& ini = settingsIniForWriting();
+  ini.writeInteger(section(), QStringLiteral("SQLWidth"), size.width);
+  ini.writeInteger(section(), QStringLiteral("SQLHeight"), size.height);
 }
 
 WindowSize memoWindowSize() { return {readSize("MemoWidth", 435), readSize("MemoHeight", 300)}; }
 
 void storeMemoWindowSize(const WindowSize& size) {
-  settingsIni().writeInteger(section(), QStringLiteral("MemoWidth"), size.width);
-  settingsIni().writeInteger(section(), QStringLiteral("MemoHeight"), size.height);
+  IniFile& ini = settingsIniForWriting();
+  ini.writeInteger(section(), QStringLiteral("MemoWidth"), size.width);
+  ini.writeInteger(section(), QStringLiteral("MemoHeight"), size.height);
 }
 
 ExportOptions readExportOptions() {
@@ -205,7 +215,7 @@ ExportOptions readExportOptions() {
 }
 
 void storeExportOptions(const ExportOptions& o) {
-  IniFile& ini = settingsIni();
+  IniFile& ini = settingsIniForWriting();
   ini.writeBool(section(), QStringLiteral("NameFirst"), o.nameFirst);
   ini.writeBool(section(), QStringLiteral("Date"), o.quoteDates);
   ini.writeBool(section(), QStringLiteral("Num"), o.quoteNumbers);

@@ -20,6 +20,8 @@ QString unknownLanguageText();
 // The process-wide accessor on the settings file (korvi::paths::settingsFile()). It is
 // bound again when the file's path changes, and released by releaseSettingsFile().
 IniFile& settingsIni();
+// The same accessor, with the settings file's directory created when it does not exist yet.
+IniFile& settingsIniForWriting();
 void releaseSettingsFile();
 
 // ---- Language start-up ------------------------------------------------------------------

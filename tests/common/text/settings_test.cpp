@@ -1,6 +1,8 @@
 // The "KorviQuery" settings: defaults, bad values, the menu toggles and refused writes.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include "common/ini/inifile.h"
 #include "texttest.h"
 
@@ -133,6 +135,32 @@ TEST_F(Settings, ReadOnlyFileRaisesTheWriteErrorAndKeepsTheSwitch) {
   EXPECT_THROW(storeSqlWindowSize({1, 1}), IniWriteError);
   // Reads still work on a file that refuses writes.
   EXPECT_FALSE(loadLibrarySettings().fixedWidth);
+}
+
+}  // namespace
+}  // namespace korvi::testing
+
+namespace korvi::testing {
+namespace {
+
+// On a fresh account neither the settings file nor its directory exists: the first toggle
+// creates both instead of failing.
+TEST_F(Settings, FirstWriteCreatesTheSettingsDirectory) {
+  QTemporaryDir root;
+  const QByteArray saved = qgetenv("KORVI_WININI");
+  const QString path = root.filePath(QStringLiteral("config/korvi/win.ini"));
+  qputenv("KORVI_WININI", QFile::encodeName(path));
+  loadLibrarySettings();
+  const bool toggled = toggleSetting(MenuToggle::FixedWidth);
+  storeMemoWindowSize({300, 200});
+  qputenv("KORVI_WININI", saved);
+  EXPECT_TRUE(toggled);
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray content = f.readAll();
+  EXPECT_TRUE(content.contains("[KorviQuery]"));
+  EXPECT_TRUE(content.contains("FixedWidth=1"));
+  EXPECT_TRUE(content.contains("MemoWidth=300"));
 }
 
 }  // namespace
