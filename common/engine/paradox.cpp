@@ -298,6 +298,7 @@ class ParadoxReader final : public TableReader {
 
   void openBlobFile() {
     if (mbOpen_) return;
+    if (!mbError_.isEmpty()) throw EngineError(mbError_);
     const QFileInfo info(path_);
     const QDir dir = info.dir();
     QString name = info.completeBaseName() + QStringLiteral(".mb");
@@ -311,9 +312,10 @@ class ParadoxReader final : public TableReader {
     }
     mbPath_ = dir.filePath(name);
     if (!mb_.load(mbPath_))
-      throw EngineError(QStringLiteral("%1: cannot open the blob file of %2").arg(mbPath_, path_));
-    if (mb_.size() < kMbSingleHeader || mb_.data()[0] != kMbHeaderBlock)
-      throw EngineError(QStringLiteral("%1: not a Paradox blob file").arg(mbPath_));
+      mbError_ = QStringLiteral("%1: cannot open the blob file of %2").arg(mbPath_, path_);
+    else if (mb_.size() < kMbSingleHeader || mb_.data()[0] != kMbHeaderBlock)
+      mbError_ = QStringLiteral("%1: not a Paradox blob file").arg(mbPath_);
+    if (!mbError_.isEmpty()) throw EngineError(mbError_);
     mbOpen_ = true;
   }
 
@@ -322,6 +324,7 @@ class ParadoxReader final : public TableReader {
   FileBytes mb_;
   QString mbPath_;
   bool mbOpen_ = false;
+  QString mbError_;
   int recordSize_ = 0;
   int headerSize_ = 0;
   int blockSize_ = 0;
