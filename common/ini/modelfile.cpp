@@ -210,7 +210,7 @@ bool CompactModelFile(const QString& path) {
   }
   if (error.isEmpty()) return true;
   MessageRequest r;
-  r.text = QLatin1Char('"') + error + QLatin1Char('"') + LoadText(80);
+  r.text = LoadText(80).replace(QLatin1String("%s"), error);  // "<error>" pendant la compression ...
   messages().showMessage(r);
   return false;
 }
