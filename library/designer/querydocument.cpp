@@ -23,14 +23,30 @@ QString fileNamePart(const QString& path) {
 
 }  // namespace
 
-QueryDocument::QueryDocument(TextWidth textWidth, QObject* parent)
-    : QObject(parent), textWidth_(std::move(textWidth)) {
+QueryDocument::QueryDocument(TextWidth textWidth) : textWidth_(std::move(textWidth)) {
   resetGrid();
   widths_[0] = kDefaultColumnWidth;
   labelRows();
 }
 
 QueryDocument::~QueryDocument() = default;
+
+int QueryDocument::addListener(Listener listener) {
+  const int id = nextListenerId_++;
+  listeners_.emplace_back(id, std::move(listener));
+  return id;
+}
+
+void QueryDocument::removeListener(int id) {
+  std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void QueryDocument::notify(DocumentChange change) const {
+  // A listener may remove itself while being told: walk a copy.
+  const auto listeners = listeners_;
+  for (const auto& [id, listener] : listeners)
+    if (listener) listener(change);
+}
 
 void QueryDocument::setTextWidth(TextWidth textWidth) {
   textWidth_ = std::move(textWidth);
@@ -56,7 +72,7 @@ void QueryDocument::setColumnCount(int count) {
     widths_.removeLast();
   }
   if (currentColumn_ >= count) currentColumn_ = count - 1;
-  emit gridChanged();
+  gridChanged();
 }
 
 QString QueryDocument::cell(int column, int row) const {
@@ -70,7 +86,7 @@ bool QueryDocument::setCell(int column, int row, const QString& text) {
     cells_[column][row] = text;
     // The last column stays a spare one, whatever a file put there.
     if (column == columnCount() - 1 && !text.isEmpty()) appendSpareColumn();
-    emit gridChanged();
+    gridChanged();
   }
   return true;
 }
@@ -84,7 +100,7 @@ void QueryDocument::setColumnWidth(int column, int width) {
   if (column < 0 || column >= columnCount() || width < 0 || widths_[column] == width) return;
   widths_[column] = width;
   if (column == 0) labelRows();
-  emit gridChanged();
+  gridChanged();
 }
 
 QString QueryDocument::alignedLabel(const QString& text, int columnWidth, const TextWidth& measure) {
@@ -107,7 +123,7 @@ void QueryDocument::labelRows() {
     const int id = rowLabelTextId(row);
     cells_[0][row] = id ? alignedLabel(LoadText(id), widths_[0], textWidth_) : QString();
   }
-  emit gridChanged();
+  gridChanged();
 }
 
 RowKind QueryDocument::rowKind(int column, int row) const {
@@ -159,7 +175,7 @@ bool QueryDocument::setSort(int column, SortOrder order) {
   }
   cells_[column][gridrow::kSort] = sortWord(order);
   if (order != SortOrder::NotSorted) cells_[column][gridrow::kShow] = showWord(true);
-  emit gridChanged();
+  gridChanged();
   return true;
 }
 
@@ -171,7 +187,7 @@ bool QueryDocument::setOperation(int column, Operation operation) {
   }
   cells_[column][gridrow::kOperation] = operationWord(operation);
   if (operation != Operation::None) cells_[column][gridrow::kShow] = showWord(true);
-  emit gridChanged();
+  gridChanged();
   return true;
 }
 
@@ -189,7 +205,7 @@ bool QueryDocument::setShown(int column, bool shown) {
     }
   }
   cells_[column][gridrow::kShow] = showWord(shown || !accepted);
-  emit gridChanged();
+  gridChanged();
   return accepted;
 }
 
@@ -199,7 +215,7 @@ bool QueryDocument::setCriteria(int column, int row, const QString& text) {
   if (cells_[column][row] != text) {
     cells_[column][row] = text;
     setModified(true);
-    emit gridChanged();
+    gridChanged();
   }
   return true;
 }
@@ -215,7 +231,7 @@ bool QueryDocument::clearCriteriaCell(int column, int row) {
   if (cells_[column][row].isEmpty()) return false;
   cells_[column][row].clear();
   setModified(true);
-  emit gridChanged();
+  gridChanged();
   return true;
 }
 
@@ -254,7 +270,7 @@ bool QueryDocument::deleteColumn(int column) {
   if (column < 1 || column >= columnCount() - 1) return false;
   removeColumnAt(column);
   setModified(true);
-  emit gridChanged();
+  gridChanged();
   return true;
 }
 
@@ -279,7 +295,7 @@ void QueryDocument::moveColumn(int from, int to, bool fixedWidth) {
     widths_[c] = widest + 5;
   }
   if (from != to) setModified(true);
-  emit gridChanged();
+  gridChanged();
 }
 
 bool QueryDocument::canDrop(int column, const QueryTable* source) const {
@@ -314,7 +330,7 @@ void QueryDocument::placeField(int column, const QueryTable& source, const QStri
   currentRow_ = gridrow::kField;
   selection_ = {column, currentRow_, column, currentRow_};
   setModified(true);
-  emit gridChanged();
+  gridChanged();
 }
 
 bool QueryDocument::dropField(int column, const QueryTable& source, const QString& displayName,
@@ -342,7 +358,7 @@ void QueryDocument::resetGrid() {
 void QueryDocument::clearGrid() {
   resetGrid();
   setModified(true);
-  emit gridChanged();
+  gridChanged();
 }
 
 // ---- Tables ----
@@ -389,7 +405,7 @@ QueryTable& QueryDocument::addTable(QueryTable table) {
   table.number = nextTableNumber_++;
   tables_.push_back(std::make_unique<QueryTable>(std::move(table)));
   setModified(true);
-  emit tablesChanged();
+  tablesChanged();
   return *tables_.back();
 }
 
@@ -403,7 +419,7 @@ bool QueryDocument::removeTable(int number) {
   tables_.erase(it);
   setModified(true);
   renumberTables();
-  emit gridChanged();
+  gridChanged();
   return true;
 }
 
@@ -415,7 +431,7 @@ void QueryDocument::renumberTables() {
   int number = 1;
   for (QueryTable* t : order) t->number = number++;
   nextTableNumber_ = number;
-  emit tablesChanged();
+  tablesChanged();
 }
 
 void QueryDocument::setNextTableNumber(int number) { nextTableNumber_ = std::max(number, 1); }
@@ -463,19 +479,19 @@ QString QueryDocument::realFieldName(int column) const {
 void QueryDocument::setFileName(const QString& fileName) {
   if (fileName_ == fileName) return;
   fileName_ = fileName;
-  emit stateChanged();
+  stateChanged();
 }
 
 void QueryDocument::setModified(bool modified) {
   if (modified_ == modified) return;
   modified_ = modified;
-  emit stateChanged();
+  stateChanged();
 }
 
 void QueryDocument::setFieldNameQuoting(bool quoting) {
   if (quoting_ == quoting) return;
   quoting_ = quoting;
-  emit stateChanged();
+  stateChanged();
 }
 
 QString QueryDocument::caption() const {
@@ -498,9 +514,9 @@ void QueryDocument::emptyQuery() {
   resetGrid();
   fileName_.clear();
   quoting_ = true;
-  emit tablesChanged();
-  emit gridChanged();
-  emit stateChanged();
+  tablesChanged();
+  gridChanged();
+  stateChanged();
 }
 
 void QueryDocument::newQuery() {

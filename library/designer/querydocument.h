@@ -5,7 +5,6 @@
 // it never opens a dialog, it reports through the message interface.
 
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -40,9 +39,10 @@ struct GridSelection {
   bool operator==(const GridSelection&) const = default;
 };
 
-class QueryDocument : public QObject {
-  Q_OBJECT
+// What a change touched, for the views that show the document.
+enum class DocumentChange { Grid, Tables, State };
 
+class QueryDocument {
  public:
   // Pixel width of a text in the designer's font.
   using TextWidth = std::function<int(const QString&)>;
@@ -53,8 +53,16 @@ class QueryDocument : public QObject {
   static constexpr int kMaxCriteriaLength = 255;
 
   // Without a measuring function, texts are taken as 6 pixels a character.
-  explicit QueryDocument(TextWidth textWidth = {}, QObject* parent = nullptr);
-  ~QueryDocument() override;
+  using Listener = std::function<void(DocumentChange)>;
+
+  explicit QueryDocument(TextWidth textWidth = {});
+  ~QueryDocument();
+  QueryDocument(const QueryDocument&) = delete;
+  QueryDocument& operator=(const QueryDocument&) = delete;
+
+  // Views register to hear of changes; the id removes the listener again.
+  int addListener(Listener listener);
+  void removeListener(int id);
 
   void setTextWidth(TextWidth textWidth);
   int textWidth(const QString& text) const;
@@ -195,12 +203,12 @@ class QueryDocument : public QObject {
   // Empties the query and clears the modified flag.
   void newQuery();
 
- signals:
-  void gridChanged();
-  void tablesChanged();
-  void stateChanged();
-
  private:
+  void notify(DocumentChange change) const;
+  void gridChanged() const { notify(DocumentChange::Grid); }
+  void tablesChanged() const { notify(DocumentChange::Tables); }
+  void stateChanged() const { notify(DocumentChange::State); }
+
   bool validQueryColumn(int column) const { return column >= 1 && column < columnCount(); }
   void removeColumnAt(int column);
   void appendSpareColumn();
@@ -220,6 +228,8 @@ class QueryDocument : public QObject {
   int currentColumn_ = 1;
   int currentRow_ = 1;
   GridSelection selection_;
+  std::vector<std::pair<int, Listener>> listeners_;
+  int nextListenerId_ = 1;
 };
 
 }  // namespace korvi::designer

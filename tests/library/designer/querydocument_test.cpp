@@ -365,6 +365,21 @@ TEST_F(QueryDocumentTest, ClearingAndEmptying) {
   EXPECT_EQ(doc.toolbarState(true), ToolbarState{});
 }
 
+TEST_F(QueryDocumentTest, ListenersHearChangesUntilRemoved) {
+  QList<DocumentChange> heard;
+  const int id = doc.addListener([&](DocumentChange c) { heard << c; });
+  clients();
+  EXPECT_TRUE(heard.contains(DocumentChange::Tables));
+  EXPECT_TRUE(heard.contains(DocumentChange::State));  // now modified
+  heard.clear();
+  fill({"Clients:Nom"});
+  EXPECT_TRUE(heard.contains(DocumentChange::Grid));
+  doc.removeListener(id);
+  heard.clear();
+  doc.newQuery();
+  EXPECT_TRUE(heard.isEmpty());
+}
+
 TEST_F(QueryDocumentTest, DeleteKeyEmptiesCriteriaCellsOnly) {
   clients();
   fill({"Clients:Nom"});
