@@ -5,7 +5,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$here/build-fuzz-core}
 seconds=${1:-180}
-CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DKORVI_FUZZ=ON -DKORVI_TESTS=OFF -DKORVI_BENCH=OFF >/dev/null
+# The fuzz targets are declared with the tests, so the tests stay configured (only the
+# fuzz target is built).
+CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DKORVI_FUZZ=ON -DKORVI_TESTS=ON -DKORVI_BENCH=OFF >/dev/null
 ninja -C "$build" -j 2 fuzz_ascii
 corpus="$build/corpus-ascii"
 mkdir -p "$corpus"

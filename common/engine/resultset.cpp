@@ -158,7 +158,10 @@ QString displayText(const QVariant& v, FieldType type) {
 // ---------------------------------------------------------------------------------------
 
 ResultSet::ResultSet(std::shared_ptr<SqliteCache> cache, QList<ResultField> fields)
-    : cache_(std::move(cache)), fields_(std::move(fields)) {}
+    : cache_(std::move(cache)), fields_(std::move(fields)) {
+  for (ResultField& f : fields_)
+    if (f.label.isEmpty()) f.label = f.name;
+}
 
 ResultSet::~ResultSet() {
   try {
@@ -203,6 +206,7 @@ std::unique_ptr<ResultSet> ResultSet::fromSelect(std::shared_ptr<SqliteCache> ca
     for (int c = 0; c < columns; ++c) {
       ResultField f;
       f.name = QString::fromUtf8(sqlite3_column_name(select.get(), c));
+      f.label = f.name;
       fields << f;
     }
   } else if (fields.size() != columns) {

@@ -26,7 +26,7 @@ struct ResultField {
   int decimals = 0;
   // Set by the execution step: hidden columns take part in nothing shown, saved or printed.
   bool visible = true;
-  QString label;  // display label; empty = the name
+  QString label;  // display label; the name unless the execution step sets another
   QString displayName() const { return label.isEmpty() ? name : label; }
 };
 
