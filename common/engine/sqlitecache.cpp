@@ -201,7 +201,16 @@ SqliteCache::SqliteCache(const QString& directory) : directory_(directory) {
     open();
     prepareSchema();
   } catch (const EngineError&) {
-    // A damaged or foreign cache file: start again with an empty one.
+    // A damaged file, or one laid out by another version, holds nothing that cannot be
+    // imported again: start with an empty one. Any other failure (a cache busy in another
+    // process, no permission) is reported, and the file left alone.
+    const int code = db_ ? sqlite3_errcode(db_) : SQLITE_OK;
+    if (!foreignLayout_ && code != SQLITE_CORRUPT && code != SQLITE_NOTADB) {
+      sqlite3_close(db_);
+      db_ = nullptr;
+      throw;
+    }
+    foreignLayout_ = false;
     sqlite3_close(db_);
     db_ = nullptr;
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(file_ + QLatin1String(suffix));
@@ -233,8 +242,10 @@ void SqliteCache::prepareSchema() {
     SqliteStatement st(db_, QStringLiteral("PRAGMA user_version"));
     if (st.step()) version = int(st.columnInt(0));
   }
-  if (version != 0 && version != kLayoutVersion)
+  if (version != 0 && version != kLayoutVersion) {
+    foreignLayout_ = true;
     throw EngineError(QStringLiteral("%1: cache made by another version").arg(file_));
+  }
   sqliteExec(db_, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"), file_);
   if (version == 0) {
     sqliteExec(db_, QStringLiteral(

@@ -91,6 +91,7 @@ class SqliteCache {
   QString directory_;
   QString file_;
   sqlite3* db_ = nullptr;
+  bool foreignLayout_ = false;
   int imports_ = 0;
   quint64 temporaries_ = 0;
 };

@@ -103,6 +103,16 @@ TEST_F(CacheTest, DamagedCacheFileIsMadeAgain) {
   SqliteCache& cache = engine->cache();
   EXPECT_TRUE(cache.import(data + "clients.txt").reimported);
   EXPECT_THROW(cache.import(data + "missing.txt"), EngineError);
+
+  // A cache laid out by another version is made again too.
+  const QString other = tmp.path() + "/private2";
+  QDir().mkpath(other);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(other + "/korvi-cache.sqlite").constData(), &db), SQLITE_OK);
+  sqliteExec(db, "CREATE TABLE korvi_tables(x); PRAGMA user_version = 99;");
+  sqlite3_close(db);
+  SqliteCache remade(other);
+  EXPECT_TRUE(remade.import(data + "clients.txt").reimported);
 }
 
 }  // namespace
