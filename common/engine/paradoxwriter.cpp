@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <sys/stat.h>
 
 #include "common/engine/paradoxcodepage.h"
 #include "common/engine/paradoxformat.h"
@@ -435,7 +436,10 @@ class ParadoxWriter final : public TableWriter {
     if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
       fail(QStringLiteral("cannot replace %1: %2").arg(target, QString::fromLocal8Bit(std::strerror(errno))));
     file.setAutoRemove(false);
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // Scratch files are private; the table gets the modes of any new file of the user.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(target).constData(), 0666 & ~mask);
   }
 
   // A table without blob fields must not keep the blob file of the table it replaced.
