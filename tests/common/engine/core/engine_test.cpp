@@ -131,7 +131,7 @@ TEST_F(EngineTest, PrivateDirectoryIsMadeOnDemandForTheUserOnly) {
 
 TEST_F(EngineTest, CreateTableReplacesATableAndAppendsRows) {
   const QList<FieldDesc> fields{{"NOM", FieldType::ftString, 20, 0}, {"MONTANT", FieldType::ftCurrency, 0, 0},
-                                {"LE", FieldType::ftDate, 0, 0}};
+                                {"LE", FieldType::ftDate, 0, 0}, {"NOTE", FieldType::ftMemo, 0, 0}};
   EXPECT_TRUE(errorOf([&] { engine->CreateTable(data, "out.txt", fields); }).contains("not supported"));
   EXPECT_TRUE(errorOf([&] { engine->CreateTable(data, "out.db", {}); }).contains("at least one field"));
   EXPECT_TRUE(errorOf([&] { engine->CreateTable(data, "out.db", {fields[0], fields[0]}); }).contains("twice"));
@@ -153,18 +153,21 @@ TEST_F(EngineTest, CreateTableReplacesATableAndAppendsRows) {
         t->SetField(0, QStringLiteral("n%1").arg(i));
         t->SetField(1, 1.5 * i);
         t->SetField(2, QDate(2020, 1, 1 + i));
+        t->SetField(3, QStringLiteral("long note %1 ").repeated(40).arg(i));
         if (i < 2 + round) t->Post();  // the last row is posted by Close
       }
-      EXPECT_FALSE(errorOf([&] { t->SetField(3, 1); }).isEmpty());
+      EXPECT_FALSE(errorOf([&] { t->SetField(4, 1); }).isEmpty());
       Engine::Close(*t);
       EXPECT_FALSE(t->isOpen());
       EXPECT_FALSE(errorOf([&] { t->Append(); }).isEmpty());
 
-      auto rs = engine->ExecuteSelect(QStringLiteral("SELECT T1.\"NOM\", T1.\"MONTANT\" FROM \"%1%2\" T1 ORDER BY T1.\"NOM\"")
+      auto rs = engine->ExecuteSelect(QStringLiteral("SELECT T1.\"NOM\", T1.\"MONTANT\", T1.\"NOTE\" FROM \"%1%2\" T1 ORDER BY T1.\"NOM\"")
                                           .arg(data, QString::fromLatin1(file)));
       ASSERT_EQ(Engine::CountRows(*rs), 3 + round) << file;
       rs->last();
-      EXPECT_EQ(Engine::ReadField(*rs, 1).toString(), QString::number(1.5 * (2 + round), 'f', 2)) << file;
+      EXPECT_EQ(rs->value(1).toDouble(), 1.5 * (2 + round)) << file;
+      EXPECT_EQ(Engine::ReadField(*rs, 0).toString(), QStringLiteral("n%1").arg(2 + round)) << file;
+      EXPECT_EQ(Engine::ReadField(*rs, 2).toByteArray(), QStringLiteral("long note %1 ").repeated(40).arg(2 + round).toUtf8()) << file;
     }
     EXPECT_EQ(QDir(data).entryList({QString(file)}, QDir::Files).size(), 1);  // no second file in another case
   }
