@@ -316,7 +316,9 @@ class DbfReader final : public TableReader {
         }
       case Storage::Date: {
         const QByteArrayView t = trimmed(b);
-        if (t.isEmpty() || t == QByteArrayView("00000000")) return QVariant();
+        // Blank is dBase's empty date; some writers put zeros, or a single 0, instead.
+        if (t.isEmpty() || t == QByteArrayView("0") || t == QByteArrayView("00000000"))
+          return QVariant();
         bool ok = t.size() == 8;
         for (char ch : t) ok = ok && ch >= '0' && ch <= '9';
         const QDate date = ok ? QDate(t.first(4).toByteArray().toInt(), t.sliced(4, 2).toByteArray().toInt(),
