@@ -88,9 +88,27 @@ QVariant PgConnection::fromText(const QByteArray& raw, FieldType type) {
 
 struct PgConnection::Impl {
   PGconn* conn = nullptr;
-  QString name;
   ~Impl() { PQfinish(conn); }
   QString error() const { return QString::fromUtf8(PQerrorMessage(conn)).trimmed(); }
+  // A connection the server dropped (restart, idle timeout) is made again once.
+  void ensureConnected(const QString& alias) {
+    if (PQstatus(conn) == CONNECTION_OK) return;
+    PQreset(conn);
+    if (PQstatus(conn) != CONNECTION_OK)
+      throw EngineError(QStringLiteral("Connection to %1 lost: %2").arg(alias, error()));
+  }
+  // Runs a read-only catalogue query; when the connection turns out to be dropped, it is
+  // made again and the query run once more.
+  PGresult* read(const QString& alias, const std::function<PGresult*()>& run) {
+    ensureConnected(alias);
+    PGresult* r = run();
+    if (PQresultStatus(r) != PGRES_TUPLES_OK && PQstatus(conn) != CONNECTION_OK) {
+      PQclear(r);
+      ensureConnected(alias);
+      r = run();
+    }
+    return r;
+  }
 };
 
 namespace {
@@ -150,10 +168,13 @@ std::shared_ptr<PgConnection> PgConnection::connect(const Alias& alias, const Lo
 PgConnection::~PgConnection() = default;
 
 QStringList PgConnection::listTables() {
-  ResultGuard g{PQexec(d_->conn,
-      "SELECT table_schema, table_name FROM information_schema.tables"
-      " WHERE table_schema NOT IN ('pg_catalog', 'information_schema') AND table_schema NOT LIKE 'pg\\_%'"
-      " AND table_type IN ('BASE TABLE', 'VIEW') ORDER BY table_schema <> 'public', table_schema, table_name")};
+  PGconn* conn = d_->conn;
+  ResultGuard g{d_->read(alias_, [conn] {
+    return PQexec(conn,
+        "SELECT table_schema, table_name FROM information_schema.tables"
+        " WHERE table_schema NOT IN ('pg_catalog', 'information_schema') AND table_schema NOT LIKE 'pg\\_%'"
+        " AND table_type IN ('BASE TABLE', 'VIEW') ORDER BY table_schema <> 'public', table_schema, table_name");
+  })};
   if (PQresultStatus(g.r) != PGRES_TUPLES_OK)
     throw EngineError(QStringLiteral("%1: cannot list the tables: %2").arg(alias_, d_->error()));
   QStringList out;
@@ -173,12 +194,15 @@ QList<FieldDesc> PgConnection::describeTable(const QString& table, QString& sche
   const QByteArray s = schema.toUtf8(), n = name.toUtf8();
   const char* params[2] = {s.constData(), n.constData()};
   // Exact names first, then without regard to case (as table names are written in models).
-  ResultGuard g{PQexecParams(d_->conn,
-      "SELECT table_schema, table_name, column_name, data_type, coalesce(character_maximum_length, 0),"
-      " coalesce(numeric_precision, 0), coalesce(numeric_scale, 0), coalesce(column_default, '') LIKE 'nextval(%'"
-      " FROM information_schema.columns WHERE table_schema = $1 AND (table_name = $2 OR lower(table_name) = lower($2))"
-      " ORDER BY table_name = $2 DESC, table_name, ordinal_position",
-      2, nullptr, params, nullptr, nullptr, 0)};
+  PGconn* conn = d_->conn;
+  ResultGuard g{d_->read(alias_, [conn, &params] {
+    return PQexecParams(conn,
+        "SELECT table_schema, table_name, column_name, data_type, coalesce(character_maximum_length, 0),"
+        " coalesce(numeric_precision, 0), coalesce(numeric_scale, 0), coalesce(column_default, '') LIKE 'nextval(%'"
+        " FROM information_schema.columns WHERE table_schema = $1 AND (table_name = $2 OR lower(table_name) = lower($2))"
+        " ORDER BY table_name = $2 DESC, table_name, ordinal_position",
+        2, nullptr, params, nullptr, nullptr, 0);
+  })};
   if (PQresultStatus(g.r) != PGRES_TUPLES_OK)
     throw EngineError(QStringLiteral("%1: cannot describe table %2: %3").arg(alias_, table, d_->error()));
   QList<FieldDesc> fields;
@@ -203,6 +227,7 @@ QList<FieldDesc> PgConnection::describeTable(const QString& table, QString& sche
 }
 
 void PgConnection::query(const QString& sql, const QList<FieldType>& types, const std::function<void(Row&)>& sink) {
+  d_->ensureConnected(alias_);
   if (!PQsendQuery(d_->conn, sql.toUtf8().constData()))
     throw EngineError(QStringLiteral("%1: %2").arg(alias_, d_->error()));
   PQsetSingleRowMode(d_->conn);

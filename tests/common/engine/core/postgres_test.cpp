@@ -109,7 +109,7 @@ class Cluster {
     bool ok = PQstatus(c) == CONNECTION_OK;
     if (ok) {
       PGresult* r = PQexec(c, sql);
-      ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+      ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
       PQclear(r);
     }
     PQfinish(c);
@@ -170,6 +170,12 @@ TEST_F(PostgresTest, ConnectsWithTheLoginAndListsTables) {
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(db->type(), QStringLiteral("POSTGRESQL"));
   EXPECT_EQ(engine->ListTables(*db), (QStringList{"clients", "compta.factures"}));
+
+  // A connection the server dropped is made again (with the password given at login).
+  ASSERT_TRUE(cluster->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                            " WHERE pid <> pg_backend_pid() AND usename = 'korvi'"));
+  QThread::msleep(200);
+  EXPECT_EQ(engine->ListTables(*db).size(), 2);
 
   Engine other(tmp.path() + "/aliases.ini", tmp.path() + "/private2");
   try {
