@@ -47,7 +47,8 @@ void writeSeeds(const QString& outDir) {
   };
   int n = 0;
   for (const QList<FieldDesc>& fields : layouts) {
-    for (int rows : {0, 3, 80}) {
+    const bool blobs = fields.first().type == FT::ftMemo;
+    for (int rows : {0, 3, blobs ? 12 : 80}) {
       QFile::remove(mb);
       auto writer = createParadoxTable(db, fields);
       for (int r = 0; r < rows; ++r) {
@@ -55,9 +56,9 @@ void writeSeeds(const QString& outDir) {
         for (const FieldDesc& f : fields) {
           switch (f.type) {
             case FT::ftString: row.append(QStringLiteral("v%1é").arg(r)); break;
-            case FT::ftMemo: row.append(QString(r * 37 % 3000, QChar(u'a' + r % 26))); break;
+            case FT::ftMemo: row.append(QString(r * 230 % 2600, QChar(u'a' + r % 26))); break;
             case FT::ftBlob:
-            case FT::ftGraphic: row.append(QByteArray(r * 101 % 5000, char(r))); break;
+            case FT::ftGraphic: row.append(QByteArray(r * 530 % 5300, char(r))); break;
             case FT::ftBytes: row.append(QByteArray("xyz")); break;
             case FT::ftDate: row.append(QDate(2000, 1, 1).addDays(r)); break;
             case FT::ftTime: row.append(QTime(1, 2, 3)); break;

@@ -1,6 +1,7 @@
 // Reading tables of older levels and other code pages, and damaged files.
 #include <QDir>
 
+#include "common/engine/paradoxcodepage.h"
 #include "paradoxtestutil.h"
 
 namespace korvi::engine::testing {
@@ -90,6 +91,24 @@ TEST_F(ParadoxReader, Level4CodePagesFromTheHeader) {
     saveBytes(path(), buildOldTable(9, {{0x01, 6, "Nom"}}, {record}, page));
     EXPECT_EQ(readAll(path())[0][0], QVariant(text)) << page;
   }
+}
+
+TEST(ParadoxCodePages, EveryAssignedByteSurvivesDecodeAndEncode) {
+  for (int page : {437, 850, 852, 860, 861, 863, 865, 866, 1250, 1251, 1252, 1253, 1254, 1257}) {
+    ASSERT_TRUE(tableCodePageSupported(page));
+    for (int b = 0x20; b < 0x100; ++b) {
+      const QByteArray byte(1, char(b));
+      const QString text = decodeTableText(page, byte);
+      if (text == QString(QChar(0xFFFD))) continue;
+      bool lossless = false;
+      EXPECT_EQ(encodeTableText(page, text, &lossless), byte) << page << " " << b;
+      EXPECT_TRUE(lossless);
+    }
+  }
+  bool lossless = true;
+  EXPECT_EQ(encodeTableText(437, QStringLiteral("a€"), &lossless), QByteArray("a?"));
+  EXPECT_FALSE(lossless);
+  EXPECT_FALSE(tableCodePageSupported(932));
 }
 
 TEST_F(ParadoxReader, WrittenHeaderFollowsTheFormat) {
