@@ -4,31 +4,49 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "library/designer/querydocument.h"
+
 namespace korvi::selq {
 
-TStringGridChamps::TStringGridChamps(QWidget* parent) : QTableWidget(kRows, 2, parent) {
+using designer::QueryDocument;
+
+TStringGridChamps::TStringGridChamps(QWidget* parent) : QTableWidget(QueryDocument::kRowCount, 2, parent) {
   setObjectName(QStringLiteral("StringGridChamps"));
   setFont(QFont(QStringLiteral("Arial"), 8));
   horizontalHeader()->hide();
   verticalHeader()->hide();
-  horizontalHeader()->setDefaultSectionSize(kDefaultColumnWidth);
   horizontalHeader()->setMinimumSectionSize(1);
+  horizontalHeader()->setDefaultSectionSize(QueryDocument::kDefaultColumnWidth);
   verticalHeader()->setMinimumSectionSize(1);
-  verticalHeader()->setDefaultSectionSize(kRowHeight);
+  verticalHeader()->setDefaultSectionSize(QueryDocument::kRowHeight);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   setShowGrid(true);
   setMouseTracking(true);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
-  for (int r = 0; r < kRows; ++r)
-    for (int c = 0; c < columnCount(); ++c) setCell(c, r, QString());
+  setWordWrap(false);
+
+  connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column, int, int) {
+    if (doc_ && !refreshing_ && row >= 1 && column >= 1) doc_->setCurrentCell(column, row);
+  });
+  connect(this, &QTableWidget::itemSelectionChanged, this, [this] { mirrorSelection(); });
+  connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+    if (doc_ && !refreshing_) doc_->setColumnWidth(column, width);
+  });
 }
 
-void TStringGridChamps::styleFixedCell(QTableWidgetItem* item, int column, int row) const {
-  if (column == 0 || row == 0) {
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(palette().button());
+TStringGridChamps::~TStringGridChamps() { setDocument(nullptr); }
+
+void TStringGridChamps::setDocument(QueryDocument* document) {
+  if (doc_ && listener_ >= 0) doc_->removeListener(listener_);
+  listener_ = -1;
+  doc_ = document;
+  if (doc_) {
+    listener_ = doc_->addListener([this](designer::DocumentChange change) {
+      if (change == designer::DocumentChange::Grid) refresh();
+    });
   }
+  refresh();
 }
 
 QString TStringGridChamps::cell(int column, int row) const {
@@ -36,75 +54,40 @@ QString TStringGridChamps::cell(int column, int row) const {
   return it ? it->text() : QString();
 }
 
-void TStringGridChamps::setCell(int column, int row, const QString& text) {
-  if (column < 0 || row < 0 || row >= rowCount()) return;
-  if (column >= columnCount()) setColumnCountValue(column + 1);
-  QTableWidgetItem* it = item(row, column);
-  if (!it) {
-    it = new QTableWidgetItem;
-    styleFixedCell(it, column, row);
-    setItem(row, column, it);
+void TStringGridChamps::refresh() {
+  if (!doc_) return;
+  refreshing_ = true;
+  setColumnCount(doc_->columnCount());
+  setRowCount(doc_->rowCount());
+  for (int c = 0; c < doc_->columnCount(); ++c) {
+    setColumnWidth(c, doc_->columnWidth(c));
+    for (int r = 0; r < doc_->rowCount(); ++r) {
+      QTableWidgetItem* it = item(r, c);
+      if (!it) {
+        it = new QTableWidgetItem;
+        if (c == 0 || r == 0) {
+          it->setFlags(Qt::ItemIsEnabled);
+          it->setBackground(palette().button());
+        }
+        setItem(r, c, it);
+      }
+      it->setText(doc_->cell(c, r));
+    }
   }
-  it->setText(text);
+  refreshing_ = false;
 }
 
-void TStringGridChamps::setColumnCountValue(int count) {
-  const int old = columnCount();
-  setColumnCount(qMax(2, count));
-  for (int c = old; c < columnCount(); ++c) {
-    setColumnWidth(c, kDefaultColumnWidth);
-    for (int r = 0; r < rowCount(); ++r) setCell(c, r, QString());
-  }
-}
-
-void TStringGridChamps::labelRows(const QStringList& labels) {
-  const QFontMetrics fm(font());
-  const int target = columnWidth(0) - 10;
-  for (int r = 1; r < rowCount(); ++r) {
-    QString label = r - 1 < labels.size() ? labels.at(r - 1) : QString();
-    if (!label.isEmpty())
-      while (fm.horizontalAdvance(label) < target) label.prepend(QLatin1Char(' '));
-    setCell(0, r, label);
-  }
-}
-
-void TStringGridChamps::clearQueryCells() {
-  for (int c = 1; c < columnCount(); ++c)
-    for (int r = 1; r < rowCount(); ++r) setCell(c, r, QString());
-  setColumnCountValue(2);
-  setRowCount(kRows);
-  for (int r = 0; r < rowCount(); ++r) setCell(1, r, QString());
-}
-
-bool TStringGridChamps::hasNoField() const {
-  for (int c = 1; c < columnCount(); ++c)
-    if (!cell(c, 1).isEmpty()) return false;
-  return true;
-}
-
-bool TStringGridChamps::deleteQueryColumn(int column) {
-  if (column < 1 || column >= columnCount() - 1) return false;
-  for (int c = column; c < columnCount() - 1; ++c)
-    for (int r = 0; r < rowCount(); ++r) setCell(c, r, cell(c + 1, r));
-  const int last = columnCount() - 1;
-  for (int r = 0; r < rowCount(); ++r) setCell(last, r, QString());
-  // Column widths belong to positions: only the count shrinks.
-  setColumnCount(columnCount() - 1);
-  return true;
-}
-
-int TStringGridChamps::wholeSelectedColumn() const {
+void TStringGridChamps::mirrorSelection() {
+  if (!doc_ || refreshing_) return;
   const QList<QTableWidgetSelectionRange> ranges = selectedRanges();
-  if (ranges.size() != 1) return -1;
+  if (ranges.isEmpty()) return;
   const QTableWidgetSelectionRange& r = ranges.front();
-  if (r.leftColumn() != r.rightColumn()) return -1;
-  if (r.bottomRow() - r.topRow() != rowCount() - 1) return -1;
-  return r.leftColumn();
-}
-
-void TStringGridChamps::selectWholeColumn(int column) {
-  clearSelection();
-  setRangeSelected(QTableWidgetSelectionRange(0, column, rowCount() - 1, column), true);
+  designer::GridSelection selection;
+  selection.left = r.leftColumn();
+  selection.right = r.rightColumn();
+  selection.top = r.topRow();
+  selection.bottom = r.bottomRow();
+  doc_->setSelection(selection);
 }
 
 void TStringGridChamps::mouseMoveEvent(QMouseEvent* event) {
@@ -113,19 +96,23 @@ void TStringGridChamps::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TStringGridChamps::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) {
-    const QPoint pos = event->position().toPoint();
-    const int row = rowAt(pos.y());
-    const int column = columnAt(pos.x());
-    if (row == 0 && column >= 0) {
-      selectWholeColumn(column);
-    } else if (row > 0 && column >= 0) {
-      emit cellPopupRequested(column, row, event->globalPosition().toPoint());
-    }
-    event->accept();
+  if (event->button() != Qt::RightButton) {
+    QTableWidget::mousePressEvent(event);
     return;
   }
-  QTableWidget::mousePressEvent(event);
+  const QPoint pos = event->position().toPoint();
+  lastMouse_ = pos;
+  const int row = rowAt(pos.y());
+  const int column = columnAt(pos.x());
+  if (row == 0 && column >= 0) {
+    // A right click on a header cell selects that whole column for the delete command.
+    clearSelection();
+    setRangeSelected(QTableWidgetSelectionRange(0, column, rowCount() - 1, column), true);
+    if (doc_) doc_->selectWholeColumn(column);
+  } else if (row > 0 && column >= 0) {
+    emit cellPopupRequested(column, row, event->globalPosition().toPoint());
+  }
+  event->accept();
 }
 
 void TStringGridChamps::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,49 +1,40 @@
 #pragma once
-// The design grid of the designer window: 15 rows of text cells, row 0 and column 0 fixed.
-// Cells are addressed (column, row) as the query document addresses them; row 0 and
-// column 0 are drawn as header cells and cannot be edited in place.
+// The design grid widget: a view of the query document's grid (15 rows, row 0 and
+// column 0 fixed). Cells are addressed (column, row) as the document addresses them. The
+// widget shows the document's cells and widths and mirrors the current cell, the
+// selection and the user's column widths back into the document; every change of the
+// content goes through the document.
 
 #include <QPoint>
 #include <QTableWidget>
+
+namespace korvi::designer {
+class QueryDocument;
+}
 
 namespace korvi::selq {
 
 class TStringGridChamps : public QTableWidget {
   Q_OBJECT
  public:
-  static constexpr int kRows = 15;
-  static constexpr int kDefaultColumnWidth = 80;
-  static constexpr int kRowHeight = 15;
-
   explicit TStringGridChamps(QWidget* parent = nullptr);
+  ~TStringGridChamps() override;
 
+  void setDocument(designer::QueryDocument* document);
+  designer::QueryDocument* document() const { return doc_; }
+
+  // The text shown in a cell (empty outside the grid).
   QString cell(int column, int row) const;
-  void setCell(int column, int row, const QString& text);
-  int columnCountValue() const { return columnCount(); }
-  void setColumnCountValue(int count);
-
-  // Writes the row labels into column 0, right-aligned by leading spaces: each label is
-  // padded until its pixel width is no longer less than the width of column 0 minus 10.
-  void labelRows(const QStringList& labels);
-
-  // Empties every cell from column 1 and row 1, then 2 columns and 15 rows.
-  void clearQueryCells();
-  // True when no query column has a "Champ" cell.
-  bool hasNoField() const;
-  // Deletes query column n (1 <= n < column count - 1); other numbers are ignored. Cells
-  // move left, widths stay with their positions. Returns whether a column was deleted.
-  bool deleteQueryColumn(int column);
-  // The selection spans one whole column (rows 0 to the last), as after a right click on
-  // its header cell; the column, else -1.
-  int wholeSelectedColumn() const;
-  void selectWholeColumn(int column);
-
   QPoint lastMousePosition() const { return lastMouse_; }
+
+  // The document must outlive the widget or be detached with setDocument(nullptr).
+  // Shows the document's cells, column count and widths again.
+  void refresh();
 
  signals:
   // A right click on a cell below row 0, or a double click (at the last mouse position).
   void cellPopupRequested(int column, int row, const QPoint& globalPos);
-  // Delete without modifier on a cell.
+  // Delete without modifier on the current cell.
   void deleteKeyPressed(int column, int row);
 
  protected:
@@ -53,8 +44,11 @@ class TStringGridChamps : public QTableWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void styleFixedCell(QTableWidgetItem* item, int column, int row) const;
+  void mirrorSelection();
+  designer::QueryDocument* doc_ = nullptr;
+  int listener_ = -1;
   QPoint lastMouse_;
+  bool refreshing_ = false;
 };
 
 }  // namespace korvi::selq

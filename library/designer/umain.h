@@ -8,6 +8,9 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "common/text/settings.h"
+#include "library/designer/querydocument.h"
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -36,9 +39,6 @@ struct DesignerHooks {
   std::function<void(TFormPrincipale&)> showSql;
   // Criteria editor on a cell; true when the user accepted it.
   std::function<bool(TFormPrincipale&, int column, int row)> editCriteria;
-  std::function<void(TFormPrincipale&, int column, int row, const QPoint& globalPos)> cellPopup;
-  std::function<void(const QString& helpFile, const QString& keyword)> showHelp;
-  std::function<void(TFormPrincipale&)> queryEmptied;  // the document clears its table lists
   std::function<void()> releaseEngine;
 };
 DesignerHooks& designerHooks();
@@ -51,25 +51,28 @@ class TFormPrincipale : public QMainWindow {
 
   QMdiArea* mdiArea() const { return mdi_; }
   TStringGridChamps* grid() const { return grid_; }
+  designer::QueryDocument& document() { return doc_; }
+  const designer::QueryDocument& document() const { return doc_; }
 
-  // Document state kept by the window.
-  const QString& fileName() const { return fileName_; }
+  // Document state, kept by the query document.
+  const QString& fileName() const { return doc_.fileName(); }
   void setFileName(const QString& name);
-  bool isModified() const { return modified_; }
-  void setModified(bool modified) { modified_ = modified; }
+  bool isModified() const { return doc_.isModified(); }
+  void setModified(bool modified) { doc_.setModified(modified); }
   bool resultWindowOpen() const { return resultWindowOpen_; }
   // A result window opened or closed: it disables the menus and the execute command.
   void setResultWindowOpen(bool open);
   bool closing() const { return closing_; }
   const QString& tempDirectory() const { return tempDirectory_; }
-  QString helpFile() const { return helpFile_; }
+  const QString& helpFile() const { return helpFile_; }
   const QBrush& linkBrush() const { return linkBrush_; }
 
   // Tables and the query.
   int tableWindowCount() const;
+  // Closes the windows of the tables (the document keeps the tables until emptied).
   void closeAllTableWindows();
   bool queryIsEmpty() const;
-  // Empties the grid and the table lists, repaints, sets the buttons and the caption.
+  // Empties the document, repaints the MDI area, sets the buttons and the caption.
   void emptyQuery();
   // Tool bar buttons after a change in the number of table windows.
   void updateButtons();
@@ -99,6 +102,13 @@ class TFormPrincipale : public QMainWindow {
   void about();
   void showSql();
 
+  // The grid's popup for a cell (null for a cell without one) and the effect of an item.
+  QMenu* buildCellPopup(int column, int row);
+  void chooseCellPopupItem(int column, int row, int tag);
+  // The Delete key and F2 on a grid cell.
+  void deleteKeyOnCell(int column, int row);
+  void openCriteriaEditor(int column, int row);
+
   // Enabling rules applied when the menus open.
   void updateRequeteMenu();
   void updateTableMenu();
@@ -123,13 +133,14 @@ class TFormPrincipale : public QMainWindow {
   void buildPanels();
   void applyLayoutRule();
   void updateCaption();
-  void gridDeleteKey(int column, int row);
-  void gridEditor(int column, int row);
+  void showCellPopup(int column, int row, const QPoint& globalPos);
+  void editCell(int column, int row, bool formerModified);
   bool saveTo(const QString& path);
   bool askSavePath(QString& path);
   void setToolBarShown(bool shown);
+  void applyToggle(const char* item, MenuToggle toggle);
   QAction* addItem(QMenu* menu, const char* name, int text, const QKeySequence& key,
-                   void (TFormPrincipale::*slot)());
+                   std::function<void()> command);
 
   QMdiArea* mdi_ = nullptr;
   TStringGridChamps* grid_ = nullptr;
@@ -143,8 +154,7 @@ class TFormPrincipale : public QMainWindow {
   QMenu* menuOptions_ = nullptr;
   QMenu* menuAide_ = nullptr;
 
-  QString fileName_;
-  bool modified_ = false;
+  designer::QueryDocument doc_;
   bool resultWindowOpen_ = false;
   bool closing_ = false;
   bool resourcesReleased_ = false;
@@ -152,6 +162,9 @@ class TFormPrincipale : public QMainWindow {
   QString helpFile_;
   QBrush linkBrush_;
 };
+
+// "Name (*.x)|*.x|All (*.*)|*.*" as a Qt file dialog filter.
+QString toQtFilter(const QString& pairs);
 
 // The designer's handler of unexpected failures: arrow cursor, "Erreur interne : " and the
 // failure's text as an error message with an OK button.

@@ -1,0 +1,33 @@
+# Checks that the shared library exports exactly the fifteen kvsl functions and no other
+# symbol of its own. Run as: cmake -DLIB=<path to libSelq32.so> -P exported_symbols.cmake
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIB}")
+endif()
+set(expected kvslDisplayResult kvslExecuteQuery kvslExit kvslGetSqlLine kvslGetSqlLineCount
+  kvslIsRunning kvslLoadMDL kvslLoadOSQ kvslRegisterCallBack kvslRun kvslSetCustBtnCaption
+  kvslSetSize kvslShowCustBtn kvslUnRegisterCallBack kvslUnload)
+string(REPLACE "\n" ";" lines "${out}")
+set(found)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *([A-Za-z]) (.+)$")
+    set(kind ${CMAKE_MATCH_1})
+    set(name ${CMAKE_MATCH_2})
+    # Symbols of the version node itself are not code or data of the library.
+    if(kind STREQUAL "A")
+      continue()
+    endif()
+    string(REGEX REPLACE "@.*$" "" name "${name}")
+    if(name MATCHES "^(_init|_fini)$")
+      continue()
+    endif()
+    list(APPEND found ${name})
+  endif()
+endforeach()
+list(SORT found)
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "exported symbols differ\n  expected: ${expected}\n  found:    ${found}")
+endif()
+message(STATUS "libSelq32.so exports exactly the fifteen functions")
