@@ -1,5 +1,7 @@
 #include "common/engine/sqlemit.h"
 
+#include <QLocale>
+
 #include "common/engine/sqllexer.h"
 #include "common/engine/sqlparser.h"
 
@@ -119,10 +121,9 @@ class Emitter {
     switch (v.valueType) {
       case FieldType::ftString: return d_.stringLiteral(v.value.toString());
       case FieldType::ftInteger: return QString::number(v.value.toLongLong());
-      case FieldType::ftFloat: {
-        // Digits only: the text can carry nothing but a number.
-        return QString::number(v.value.toDouble(), 'g', 17);
-      }
+      case FieldType::ftFloat:
+        // The shortest text that reads back as the same double; C locale, digits only.
+        return QString::number(v.value.toDouble(), 'g', QLocale::FloatingPointShortest);
       case FieldType::ftBoolean: return d_.booleanLiteral(v.value.toBool());
       case FieldType::ftDate: return d_.dateLiteral(v.value.toDate());
       case FieldType::ftTime: return d_.timeLiteral(v.value.toTime());

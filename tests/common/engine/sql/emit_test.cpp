@@ -75,6 +75,8 @@ const EmitCase kCriteria[] = {
     {"not_like", "WHERE NOT (T1.\"NOM\" NOT LIKE \"A%\")", " WHERE NOT (\"T1\".\"NOM\" NOT LIKE 'A%')"},
     {"one_equals_one", "WHERE ((1=1) )", " WHERE 1 = 1"},
     {"real_number", "WHERE T1.\"NUMCLI\" > 2.5", " WHERE \"T1\".\"NUMCLI\" > 2.5"},
+    {"number_forms", "WHERE T1.\"NUMCLI\" > .5 OR T1.\"NUMCLI\" < 1e3 OR T1.\"NUMCLI\" = 99999999999999999999",
+     " WHERE (\"T1\".\"NUMCLI\" > 0.5) OR (\"T1\".\"NUMCLI\" < 1000) OR (\"T1\".\"NUMCLI\" = 1e+20)"},
     {"literal_left", "WHERE \"Paris\" = T1.\"VILLE\"", " WHERE 'Paris' = \"T1\".\"VILLE\""},
     {"field_plus_days", "WHERE T1.\"NAISS\" + (3) > \"01/01/2000\"",
      " WHERE date(\"T1\".\"NAISS\", '+3 days') > '2000-01-01'"},
