@@ -127,9 +127,10 @@ class DbfReader final : public TableReader {
 
     // Level 7 tables carry a 32-byte driver name and 48-byte descriptors; older ones 32-byte
     // descriptors. The layout whose field lengths add up to the record length is the one.
-    bool parsed = false;
-    if (level == 4 && !foxPro_) parsed = parseDescriptors(68, 48, 32, false);
-    if (!parsed) parseDescriptors(32, 32, 11, true);
+    if (level == 4 && !foxPro_ && fitsLevel7())
+      parseDescriptors(68, 48, 32);
+    else
+      parseDescriptors(32, 32, 11);
 
     const qint64 needed = headerLen_ + count_ * recordLen_;
     if (needed > size_)
@@ -139,29 +140,38 @@ class DbfReader final : public TableReader {
                .arg((size_ - headerLen_) / recordLen_));
   }
 
-  // Parses the field descriptors of one layout. With strict false, a layout that does not fit
-  // returns false (the caller tries the other one); with strict true it throws.
-  bool parseDescriptors(int start, int size, int nameLen, bool strict) {
+  // Whether the header holds 48-byte level 7 descriptors: a terminator right after them and
+  // field lengths that add up to the record length.
+  bool fitsLevel7() const {
+    const auto* h = reinterpret_cast<const uchar*>(header_.constData());
+    qint64 pos = 68;
+    qint64 sum = 1;
+    int n = 0;
+    while (pos + 48 <= headerLen_ && h[pos] != 0x0D) {
+      sum += h[pos + 33];
+      pos += 48;
+      ++n;
+    }
+    return n > 0 && pos < headerLen_ && h[pos] == 0x0D && sum == recordLen_;
+  }
+
+  void parseDescriptors(int start, int size, int nameLen) {
     const bool level7 = size == 48;
     std::vector<Column> columns;
     QList<FieldDesc> fields;
     int pos = start;
     int offset = 0;
-    auto reject = [&](const QString& what) -> bool {
-      if (strict) fail(what);
-      return false;
-    };
     while (true) {
       if (pos >= headerLen_) {
         if (pos == headerLen_ && !columns.empty()) break;  // no terminator, header ends here
-        return reject(QStringLiteral("damaged header (the field descriptors run past the header)"));
+        fail(QStringLiteral("damaged header (the field descriptors run past the header)"));
       }
       const auto* d = reinterpret_cast<const uchar*>(header_.constData()) + pos;
       if (d[0] == 0x0D) break;
       if (pos + size > headerLen_)
-        return reject(QStringLiteral("damaged header (the field descriptors run past the header)"));
+        fail(QStringLiteral("damaged header (the field descriptors run past the header)"));
       if (columns.size() >= 4096)
-        return reject(QStringLiteral("damaged header (too many fields)"));
+        fail(QStringLiteral("damaged header (too many fields)"));
       int n = 0;
       while (n < nameLen && d[n] != 0) ++n;
       const QString name =
@@ -173,40 +183,35 @@ class DbfReader final : public TableReader {
       c.offset = offset;
       FieldDesc f;
       f.name = name;
-      if (!describe(type, length, decimals, level7, c, f, name, strict)) return false;
+      describe(type, length, decimals, level7, c, f, name);
       c.length = length;
       if (length <= 0)
-        return reject(QStringLiteral("damaged header (field %1 has length 0)").arg(name));
+        fail(QStringLiteral("damaged header (field %1 has length 0)").arg(name));
       offset += length;
       if (offset + 1 > recordLen_)
-        return reject(QStringLiteral("damaged header (the fields are longer than the record "
-                                     "length %1)")
-                          .arg(recordLen_));
+        fail(QStringLiteral("damaged header (the fields are longer than the record length %1)")
+                 .arg(recordLen_));
       if (c.storage != Storage::Hidden) {
         if (name.isEmpty())
-          return reject(QStringLiteral("damaged header (field %1 has no name)").arg(fields.size() + 1));
+          fail(QStringLiteral("damaged header (field %1 has no name)").arg(fields.size() + 1));
         c.field = int(fields.size());
         fields.append(f);
       }
       columns.push_back(c);
       pos += size;
     }
-    if (fields.isEmpty()) return reject(QStringLiteral("damaged header (the table has no fields)"));
-    if (!strict && offset + 1 != recordLen_) return false;
+    if (fields.isEmpty()) fail(QStringLiteral("damaged header (the table has no fields)"));
     columns_ = std::move(columns);
     fields_ = std::move(fields);
-    return true;
   }
 
-  bool describe(char type, int& length, int decimals, bool level7, Column& c, FieldDesc& f,
-                const QString& name, bool strict) {
-    auto need = [&](int wanted) -> bool {
-      if (length == wanted) return true;
-      if (strict)
+  void describe(char type, int& length, int decimals, bool level7, Column& c, FieldDesc& f,
+                const QString& name) {
+    auto need = [&](int wanted) {
+      if (length != wanted)
         fail(QStringLiteral("damaged header (field %1 of type %2 has length %3)")
                  .arg(name, QChar::fromLatin1(type))
                  .arg(length));
-      return false;
     };
     switch (type) {
       case 'C':
@@ -215,7 +220,7 @@ class DbfReader final : public TableReader {
         c.storage = Storage::Text;
         f.type = FieldType::ftString;
         f.size = length;
-        return true;
+        return;
       case 'N':
       case 'F':
         c.storage = Storage::Number;
@@ -226,57 +231,65 @@ class DbfReader final : public TableReader {
           f.type = FieldType::ftInteger;
         else
           f.type = FieldType::ftFloat;
-        return true;
+        return;
       case 'L':
         c.storage = Storage::Logical;
         f.type = FieldType::ftBoolean;
-        return true;
+        return;
       case 'D':
         c.storage = Storage::Date;
         f.type = FieldType::ftDate;
-        return need(8);
+        need(8);
+        return;
       case 'M':
         c.storage = Storage::MemoText;
         f.type = FieldType::ftMemo;
-        return length == 4 || need(10);
+        if (length != 4) need(10);
+        return;
       case 'B':
         if (visualFox_) {
           c.storage = Storage::DoubleLE;
           f.type = FieldType::ftFloat;
           f.decimals = decimals;
-          return need(8);
+          need(8);
+          return;
         }
         c.storage = Storage::MemoBinary;
         f.type = FieldType::ftBlob;
-        return length == 4 || need(10);
+        if (length != 4) need(10);
+        return;
       case 'G':
       case 'P':
         c.storage = Storage::MemoBinary;
         f.type = FieldType::ftGraphic;
-        return length == 4 || need(10);
+        if (length != 4) need(10);
+        return;
       case 'I':
       case '+':
         c.storage = level7 ? Storage::IntFlipped : Storage::IntLE;
         f.type = type == '+' ? FieldType::ftAutoInc : FieldType::ftInteger;
-        return need(4);
+        need(4);
+        return;
       case 'O':
         c.storage = Storage::DoubleFlipped;
         f.type = FieldType::ftFloat;
-        return need(8);
+        need(8);
+        return;
       case 'Y':
         c.storage = Storage::Currency;
         f.type = FieldType::ftCurrency;
         f.decimals = 4;
-        return need(8);
+        need(8);
+        return;
       case 'T':
         c.storage = Storage::DateTimeFox;
         f.type = FieldType::ftDateTime;
-        return need(8);
+        need(8);
+        return;
       case '0':
         c.storage = Storage::Hidden;
-        return true;
+        return;
       default:
-        if (!strict) return false;
         throw EngineError(QStringLiteral("%1: field %2 has type '%3', which is not supported")
                               .arg(name_, name, QChar::fromLatin1(type > 32 && type < 127 ? type : '?')),
                           true);
