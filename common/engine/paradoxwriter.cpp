@@ -106,7 +106,7 @@ class ParadoxWriter final : public TableWriter {
       moveInto(*mb_, mbPath_);
     }
     moveInto(*db, path_);
-    if (!hasBlobs_) removeStaleBlobFile();
+    removeStaleBlobFiles();
   }
 
  private:
@@ -442,12 +442,22 @@ class ParadoxWriter final : public TableWriter {
     ::chmod(QFile::encodeName(target).constData(), 0666 & ~mask);
   }
 
-  // A table without blob fields must not keep the blob file of the table it replaced.
-  void removeStaleBlobFile() {
-    const QString base = QFileInfo(path_).completeBaseName() + QStringLiteral(".mb");
+  // The blob file of the replaced table goes, whatever the case of its name, unless it is the
+  // one just written or another table of the same name in another case may own it.
+  void removeStaleBlobFiles() {
+    const QFileInfo info(path_);
+    const QString base = info.completeBaseName();
     const QStringList all = dir_.entryList(QDir::Files | QDir::Hidden);
+    bool shared = false;
     for (const QString& name : all)
-      if (name.compare(base, Qt::CaseInsensitive) == 0) dir_.remove(name);
+      if (name != info.fileName() && QFileInfo(name).completeBaseName().compare(base, Qt::CaseInsensitive) == 0 &&
+          QFileInfo(name).suffix().compare(info.suffix(), Qt::CaseInsensitive) == 0)
+        shared = true;
+    const QString kept = hasBlobs_ ? QFileInfo(mbPath_).fileName() : QString();
+    for (const QString& name : all) {
+      if (name == kept || name.compare(base + QStringLiteral(".mb"), Qt::CaseInsensitive) != 0) continue;
+      if (!shared || name == QFileInfo(mbPath_).fileName()) dir_.remove(name);
+    }
   }
 
   QString path_;

@@ -186,6 +186,14 @@ TEST_F(ParadoxRoundTrip, UpperCaseTableGetsUpperCaseBlobFile) {
   writeTable(path("KORVI___.DB"), {{"M", FT::ftMemo, 1, 0}}, {{QString(100, 'm')}});
   EXPECT_TRUE(QFileInfo::exists(path("KORVI___.MB")));
   EXPECT_EQ(readAll(path("KORVI___.DB"))[0][0], QVariant(QString(100, 'm')));
+  // Another table of the same name in another case keeps its blob file.
+  writeTable(path("korvi___.db"), {{"N", FT::ftInteger, 0, 0}}, {{qint64(1)}});
+  EXPECT_EQ(readAll(path("KORVI___.DB"))[0][0], QVariant(QString(100, 'm')));
+  // Without it, a blob file left in another case does not linger beside the new table.
+  QFile::remove(path("KORVI___.DB"));
+  writeTable(path("korvi___.db"), {{"M", FT::ftMemo, 1, 0}}, {{QString(50, 'n')}});
+  EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"korvi___.db", "korvi___.mb"}));
+  EXPECT_EQ(readAll(path("korvi___.db"))[0][0], QVariant(QString(50, 'n')));
 }
 
 TEST_F(ParadoxRoundTrip, OpeningThroughTheExtensionDispatch) {
