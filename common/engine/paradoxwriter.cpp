@@ -69,9 +69,9 @@ class ParadoxWriter final : public TableWriter {
       putLe16(h + 3, 1);       // modification count
       putLe16(h + 11, kMbBlockSize);
       putLe16(h + 13, kMbBlockSize);
-      h[15] = 16;              // paragraph size of suballocated blocks
-      putLe16(h + 16, kMbSubEntries);
-      putLe16(h + 18, kMbSubThreshold);
+      h[16] = 16;              // paragraph size of suballocated blocks
+      putLe16(h + 17, kMbSubEntries);
+      putLe16(h + 19, kMbSubThreshold);
       writeAt(*mb_, 0, head);
       mbBlocks_ = 1;
     }

@@ -128,6 +128,10 @@ TEST_F(ParadoxReader, WrittenHeaderFollowsTheFormat) {
   EXPECT_EQ(uchar(b[0x7A]), 0x0C);
   EXPECT_EQ(uchar(b[0x7B]), 15);
   EXPECT_EQ(b.size(), 2048 + 2048);
+  // The blob file's header block: type 0, one 4 KB chunk, block sizes, suballocation.
+  const QByteArray mb = fileBytes(path("t.mb"));
+  ASSERT_EQ(mb.size(), 4096);
+  EXPECT_EQ(mb.left(21).toHex(), QByteArray("000100010000000000000000100010001040000008"));
 }
 
 // Each damage to a valid table gives an engine error naming the file, never a crash.
