@@ -237,6 +237,37 @@ TEST_F(DbaseRoundTrip, FoxProFieldsAndMemoFile) {
                       QStringLiteral("abc")}));
 }
 
+TEST_F(DbaseRoundTrip, LevelSevenDescriptors) {
+  // 48-byte descriptors after a 68-byte header; integers and doubles with the sign bit flipped.
+  QByteArray h(68, '\0');
+  h[0] = 0x04;
+  h[29] = 0x57;
+  struct F { QByteArray name; char type; int length; };
+  const QList<F> fields{{"LONG_NAME_OF_TWENTY", 'C', 5}, {"I", 'I', 4}, {"O", 'O', 8}};
+  for (const F& f : fields) {
+    QByteArray d(48, '\0');
+    d.replace(0, f.name.size(), f.name);
+    d[32] = f.type;
+    d[33] = char(f.length);
+    h += d;
+  }
+  h += '\x0D';
+  qToLittleEndian<quint32>(2, h.data() + 4);
+  qToLittleEndian<quint16>(quint16(h.size()), h.data() + 8);
+  qToLittleEndian<quint16>(1 + 5 + 4 + 8, h.data() + 10);
+  h += QByteArray(" abc  ") + QByteArray("\x7F\xFF\xFF\xFE", 4) + QByteArray("\xC0\x04\0\0\0\0\0\0", 8);
+  h += QByteArray(" ") + QByteArray(5, ' ') + QByteArray(4, '\0') + QByteArray(8, '\0');
+  const QString file = path("seven.dbf");
+  dbasetest::writeFile(file, h);
+  auto t = openDbfTable(file);
+  ASSERT_EQ(t->fields().size(), 3);
+  EXPECT_EQ(t->fields()[0].name, QStringLiteral("LONG_NAME_OF_TWENTY"));
+  EXPECT_EQ(t->fields()[1].type, FieldType::ftInteger);
+  const auto rows = dbasetest::readAll(*t);
+  EXPECT_EQ(*rows[0], (Row{QStringLiteral("abc"), qint64(-2), 2.5}));
+  EXPECT_EQ(*rows[1], (Row{QVariant(), QVariant(), QVariant()}));
+}
+
 TEST_F(DbaseRoundTrip, RefusesWhatDbaseCannotHold) {
   struct Case { QList<FieldDesc> fields; QString mentions; };
   const QList<Case> cases{
