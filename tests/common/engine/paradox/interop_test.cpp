@@ -145,13 +145,13 @@ TEST_F(ParadoxInterop, TablesOfTheOtherLibraryReadHere) {
     const char* name;
     char type;
     int len;
-  } spec[] = {{"Nom", pxfAlpha, 15}, {"Petit", pxfShort, 2},  {"Entier", pxfLong, 4},
+  } columns[] = {{"Nom", pxfAlpha, 15}, {"Petit", pxfShort, 2},  {"Entier", pxfLong, 4},
               {"Reel", pxfNumber, 8}, {"Jour", pxfDate, 4},   {"Heure", pxfTime, 4},
               {"Quand", pxfTimestamp, 8}, {"Vrai", pxfLogical, 1}, {"Prix", pxfCurrency, 8}};
   for (int i = 0; i < 9; ++i) {
-    pf[i].px_fname = strdup(spec[i].name);
-    pf[i].px_ftype = spec[i].type;
-    pf[i].px_flen = spec[i].len;
+    pf[i].px_fname = strdup(columns[i].name);
+    pf[i].px_ftype = columns[i].type;
+    pf[i].px_flen = columns[i].len;
   }
   ASSERT_EQ(PX_create_file(doc.get(), pf, 9, file.constData(), pxfFileTypNonIndexDB), 0);
   doc.markOpen();
