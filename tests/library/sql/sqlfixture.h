@@ -40,11 +40,19 @@ inline QueryTable table(const QString& longName, const QString& file, const QLis
 // A field whose display name is its physical name.
 inline QueryField field(const QString& name, FieldType type) { return {name, name, type, 0}; }
 
+// The library's texts in French, in place before the document labels its rows.
+struct FrenchTexts {
+  FrenchTexts() {
+    installed = installStringTable(QStringLiteral(":/strings/library.txt"));
+    setLanguage(1);
+  }
+  bool installed = false;
+};
+
 class SqlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(installStringTable(QStringLiteral(":/strings/library.txt")));
-    setLanguage(1);
+    ASSERT_TRUE(texts.installed);
     ASSERT_TRUE(dir.isValid());
     modelPath = dir.filePath(QStringLiteral("test.mdl"));
     writeModel({});
@@ -72,6 +80,7 @@ class SqlTest : public ::testing::Test {
   }
   QStringList lines(SqlOptions options = {}) { return build(options).lines; }
 
+  FrenchTexts texts;
   ::korvi::testing::ScopedRecorder rec;
   QTemporaryDir dir;
   QString modelPath;
