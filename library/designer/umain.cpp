@@ -89,7 +89,7 @@ DesignerHooks& designerHooks() {
 }
 
 void showInternalError(const QString& text) {
-  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  restoreArrowCursor();
   ShowMessageBox(LoadText(27) + text, MsgKind::Error, mbOK, mbOK);
 }
 

@@ -46,7 +46,7 @@ QApplication*& ownApp() {
 }
 
 void defaultFailure(const QString& text) {
-  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  restoreArrowCursor();
   ShowMessageBox(LoadText(27) + text, MsgKind::Error, mbOK, mbOK);
 }
 
@@ -138,6 +138,11 @@ void reportUnexpectedFailure(const QString& text) {
 
 void setUnexpectedFailureHandler(std::function<void(const QString&)> handler) {
   failureHandler() = std::move(handler);
+}
+
+void restoreArrowCursor() {
+  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
 }
 
 QString cutStateText(const QString& text) { return text.left(kMaxStateText); }

@@ -66,6 +66,9 @@ bool postHostNotification();
 void reportUnexpectedFailure(const QString& text);
 void setUnexpectedFailureHandler(std::function<void(const QString&)> handler);
 
+// Takes every override cursor away, so the normal arrow shows (nothing without a GUI).
+void restoreArrowCursor();
+
 // Cuts a text to the length that the state keeps.
 QString cutStateText(const QString& text);
 

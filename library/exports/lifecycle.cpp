@@ -29,7 +29,7 @@ TFormPrincipale* runningDesigner() {
 QStringList buildSqlLines() {
   QStringList lines = sqlSource().sqlLines();
   // The SQL assembly may show the hourglass; the host gets the arrow back.
-  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  restoreArrowCursor();
   return lines;
 }
 
