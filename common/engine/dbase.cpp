@@ -155,8 +155,22 @@ class DbfReader final : public TableReader {
     return n > 0 && pos < headerLen_ && h[pos] == 0x0D && sum == recordLen_;
   }
 
+  // Whether character fields take the high byte of their length from the decimals byte:
+  // only when the record length says so, since some writers leave junk in that byte.
+  bool usesLongChars(int start, int size) const {
+    const auto* h = reinterpret_cast<const uchar*>(header_.constData());
+    const int typeAt = size == 48 ? 32 : 11, lengthAt = size == 48 ? 33 : 16;
+    qint64 plain = 1, extended = 1;
+    for (qint64 pos = start; pos + size <= headerLen_ && h[pos] != 0x0D; pos += size) {
+      plain += h[pos + lengthAt];
+      extended += h[pos + lengthAt] + (h[pos + typeAt] == 'C' ? h[pos + lengthAt + 1] << 8 : 0);
+    }
+    return plain != recordLen_ && extended == recordLen_;
+  }
+
   void parseDescriptors(int start, int size, int nameLen) {
     const bool level7 = size == 48;
+    longChars_ = usesLongChars(start, size);
     std::vector<Column> columns;
     QList<FieldDesc> fields;
     int pos = start;
@@ -216,7 +230,7 @@ class DbfReader final : public TableReader {
     switch (type) {
       case 'C':
         // Clipper and FoxPro keep the high byte of long character fields in the decimals.
-        length |= decimals << 8;
+        if (longChars_) length |= decimals << 8;
         c.storage = Storage::Text;
         f.type = FieldType::ftString;
         f.size = length;
@@ -356,8 +370,10 @@ class DbfReader final : public TableReader {
           }
         }
         if (block == 0) return QVariant();
-        const QByteArray data = memo(block, rec, c);
+        QByteArray data = memo(block, rec, c);
         if (c.storage == Storage::MemoBinary) return data;
+        // Some writers count the 0x1A end markers into a dBase IV memo's length.
+        while (data.endsWith('\x1A')) data.chop(1);
         return decodeText(data, page_);
       }
       case Storage::IntLE: return qint64(qFromLittleEndian<qint32>(u));
@@ -508,6 +524,7 @@ class DbfReader final : public TableReader {
   quint8 version_ = 0;
   bool foxPro_ = false;
   bool visualFox_ = false;
+  bool longChars_ = false;
   CodePage page_ = CodePage::Windows1252;
   QByteArray chunk_;
   qint64 chunkFirst_ = -1;

@@ -237,6 +237,20 @@ TEST_F(DbaseRoundTrip, FoxProFieldsAndMemoFile) {
                       QStringLiteral("abc")}));
 }
 
+TEST_F(DbaseRoundTrip, LongCharacterFieldsOnlyWhenTheRecordSaysSo) {
+  // 300 characters: length 44, high byte 1 in the decimals.
+  const QString file = path("long.dbf");
+  QByteArray bytes = dbasetest::rawDbf(0x03, {{"T", 'C', 44, 1}}, {" " + QByteArray(299, 'x') + "y"});
+  qToLittleEndian<quint16>(301, bytes.data() + 10);
+  dbasetest::writeFile(file, bytes);
+  auto t = openDbfTable(file);
+  EXPECT_EQ(t->fields()[0].size, 300);
+  EXPECT_EQ((*dbasetest::readAll(*t)[0])[0].toString(), QString(299, 'x') + "y");
+  // Junk in the decimals of a plain character field is ignored.
+  dbasetest::writeFile(file, dbasetest::rawDbf(0x03, {{"T", 'C', 3, 2}}, {" abc"}));
+  EXPECT_EQ((*dbasetest::readAll(file)[0])[0], QStringLiteral("abc"));
+}
+
 TEST_F(DbaseRoundTrip, LevelSevenDescriptors) {
   // 48-byte descriptors after a 68-byte header; integers and doubles with the sign bit flipped.
   QByteArray h(68, '\0');
