@@ -1,5 +1,7 @@
 #include "library/sql/buildsql.h"
 
+#include <vector>
+
 #include "common/ini/modelfile.h"
 #include "common/text/settings.h"
 #include "library/designer/querydocument.h"
@@ -110,11 +112,32 @@ QStringList whereClause(const QueryDocument& doc, const ModelFile& model, const 
 
   // One branch per criteria row; a row whose cells hold nothing but spaces has no token and
   // is skipped like an empty row, so it can never leave a dangling AND behind.
+  // A column's reference and field type are looked up once per statement, when a cell of
+  // it first holds a token; so an unknown field reports its message once, not once a row.
+  struct ColumnContext {
+    bool known = false;
+    bool hasTable = false;
+    QString reference;
+    engine::FieldType type = engine::FieldType::ftUnknown;
+  };
+  std::vector<ColumnContext> contexts(static_cast<size_t>(doc.columnCount()));
   QList<QStringList> branches;
   for (int r = row::kFirstCriteria; r < doc.rowCount(); ++r) {
     QStringList branch;
     for (int c = 1; c < doc.columnCount(); ++c) {
-      const CriteriaTranslation t = TranslateCriteria(doc, c, r, w.keywords, today);
+      const QString text = doc.cell(c, r);
+      if (!hasTokens(text)) continue;
+      ColumnContext& context = contexts[static_cast<size_t>(c)];
+      if (!context.known) {
+        context.known = true;
+        context.hasTable = doc.tableOfColumn(c) != nullptr;
+        if (context.hasTable) {
+          context.reference = columnReference(doc, c);
+          context.type = doc.typeCode(c);
+        }
+      }
+      if (!context.hasTable) continue;
+      const CriteriaTranslation t = translateCriteriaText(text, context.reference, context.type, w.keywords, today);
       if (t.mixedAndOr) mixedAndOr = true;
       if (t.lines.isEmpty()) continue;
       branch.append(QStringLiteral("( "));

@@ -1,6 +1,7 @@
 #include "library/sql/criteria.h"
 
 #include <QLocale>
+#include <QStringBuilder>
 #include <array>
 
 #include "library/designer/querydocument.h"
@@ -24,27 +25,28 @@ bool isSignStart(QChar c) {
   return c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('<') || c == QLatin1Char('>');
 }
 
-// Whether the keyword's letters stand at index i (compared upper-cased), with a space or the
-// text's start before and a space or the text's end after.
-bool keywordAt(const QString& text, qsizetype i, const QString& keyword) {
+// Whether the keyword's letters stand at index i (compared upper-cased) and are followed by
+// a space or the text's end. The caller has checked what precedes index i.
+bool keywordAt(const QChar* text, qsizetype length, qsizetype i, const QString& keyword) {
   const qsizetype n = keyword.size();
-  if (n == 0 || i + n > text.size()) return false;
-  if (i > 0 && text[i - 1] != kSpace) return false;
-  if (i + n < text.size() && text[i + n] != kSpace) return false;
-  for (qsizetype k = 0; k < n; ++k)
-    if (text[i + k].toUpper() != keyword[k]) return false;
+  if (n == 0 || i + n > length) return false;
+  if (i + n < length && text[i + n] != kSpace) return false;
+  const QChar* k = keyword.constData();
+  for (qsizetype j = 0; j < n; ++j)
+    if (text[i + j].toUpper() != k[j]) return false;
   return true;
 }
 
 // Per position: kNoStart, kBoundary or the length of the token starting there.
-std::vector<int> tokenStarts(const QString& text, const CriteriaKeywords& kw) {
-  const qsizetype length = text.size();
+std::vector<int> tokenStarts(const QString& string, const CriteriaKeywords& kw) {
+  const qsizetype length = string.size();
+  const QChar* text = string.constData();
   const std::array<const QString*, 9> keywords{&kw.today, &kw.trueWord, &kw.falseWord, &kw.startsWith, &kw.andWord,
                                                &kw.orWord, &kw.endsWith, &kw.contains, &kw.like};
   std::vector<int> starts(static_cast<size_t>(length), kNoStart);
   qsizetype quotesBefore = 0;
   for (qsizetype i = 0; i < length; ++i) {
-    const QChar c = text[i].toUpper();
+    const QChar c = text[i];
     const bool outside = quotesBefore % 2 == 0;
     int& start = starts[static_cast<size_t>(i)];
     if (c == kSpace) {
@@ -55,20 +57,22 @@ std::vector<int> tokenStarts(const QString& text, const CriteriaKeywords& kw) {
                        (c == QLatin1Char('<') && next == QLatin1Char('>'));
       start = two ? 2 : 1;
     } else {
-      if (outside) {
+      // A keyword starts a token only outside quotes, at the text's start or after a space.
+      if (outside && (i == 0 || text[i - 1] == kSpace)) {
+        const QChar upper = c.toUpper();
         for (const QString* keyword : keywords) {
-          if (keywordAt(text, i, *keyword)) {
+          if (!keyword->isEmpty() && keyword->front() == upper && keywordAt(text, length, i, *keyword)) {
             start = static_cast<int>(keyword->size());
             break;
           }
         }
       }
       if (start == kNoStart && c == kQuote && i + 1 < length && text[i + 1] == QLatin1Char('[')) {
-        const qsizetype close = text.indexOf(kQuote, i + 1);
+        const qsizetype close = string.indexOf(kQuote, i + 1);
         if (close > 0) start = static_cast<int>(close - i + 1);
       }
     }
-    if (text[i] == kQuote) ++quotesBefore;
+    if (c == kQuote) ++quotesBefore;
   }
   return starts;
 }
@@ -188,6 +192,7 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
   AppendFragment(lines, QStringLiteral("("));
 
   const bool quoted = isQuotedType(type);
+  const QString todayText = isDateType(type) ? QLocale::c().toString(today, QStringLiteral("MM/dd/yyyy")) : QString();
   const QString q = quoted ? QString(kQuote) : QString();
   Pending pending = Pending::None;
   bool equalityWanted = true;
@@ -208,29 +213,29 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
         QString value = token;
         bool carriesQuotes = false;
         if (isDateType(type) && !kw.today.isEmpty() && upper.startsWith(kw.today)) {
-          value = kQuote + QLocale::c().toString(today, QStringLiteral("MM/dd/yyyy")) + kQuote;
+          value = kQuote % todayText % kQuote;
           if (token.size() > kw.today.size())
-            value += QStringLiteral("+(") + token.mid(kw.today.size()) + QLatin1Char(')');
+            value += QLatin1String("+(") % QStringView(token).mid(kw.today.size()) % QLatin1Char(')');
           carriesQuotes = true;
         } else if (type == FieldType::ftBoolean && isWord(upper, kw.trueWord)) {
           value = QStringLiteral("\"TRUE\"");
         } else if (type == FieldType::ftBoolean && isWord(upper, kw.falseWord)) {
           value = QStringLiteral("\"FALSE\"");
         }
-        const QString plain = carriesQuotes ? value : q + value + q;
+        const QString plain = carriesQuotes ? value : QString(q % value % q);
         switch (pending) {
           case Pending::StartsWith:
           case Pending::Like:
-            AppendFragment(lines, reference + QStringLiteral(" LIKE \"") + value + QStringLiteral("%\""));
+            AppendFragment(lines, reference % QLatin1String(" LIKE \"") % value % QLatin1String("%\""));
             break;
           case Pending::EndsWith:
-            AppendFragment(lines, reference + QStringLiteral(" LIKE \"%") + value + kQuote);
+            AppendFragment(lines, reference % QLatin1String(" LIKE \"%") % value % kQuote);
             break;
           case Pending::Contains:
-            AppendFragment(lines, reference + QStringLiteral(" LIKE \"%") + value + QStringLiteral("%\""));
+            AppendFragment(lines, reference % QLatin1String(" LIKE \"%") % value % QLatin1String("%\""));
             break;
           case Pending::None:
-            AppendFragment(lines, equalityWanted ? reference + QStringLiteral(" = ") + plain : plain);
+            AppendFragment(lines, equalityWanted ? QString(reference % QLatin1String(" = ") % plain) : plain);
             break;
         }
       }
@@ -259,7 +264,7 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
       } else if (isWord(upper, kw.like)) {
         pending = Pending::Like;
       } else if (isSign(upper)) {
-        AppendFragment(lines, reference + upper);
+        AppendFragment(lines, reference % upper);
       }
       equalityWanted = andOr;
     }
