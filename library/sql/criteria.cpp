@@ -102,7 +102,20 @@ QStringList cutTokens(const QString& text, const CriteriaKeywords& keywords) {
   return tokens;
 }
 
-bool isSign(const QString& token) {
+// The token, upper-cased character by character, starts with or equals the keyword (which
+// is upper-cased already); an empty keyword never matches.
+bool upperStartsWith(QStringView token, const QString& keyword) {
+  if (keyword.isEmpty() || token.size() < keyword.size()) return false;
+  for (qsizetype j = 0; j < keyword.size(); ++j)
+    if (token[j].toUpper() != keyword[j]) return false;
+  return true;
+}
+
+bool upperEquals(QStringView token, const QString& keyword) {
+  return token.size() == keyword.size() && upperStartsWith(token, keyword);
+}
+
+bool isSign(QStringView token) {
   return token == QLatin1String(">") || token == QLatin1String("<") || token == QLatin1String(">=") ||
          token == QLatin1String("<=") || token == QLatin1String("<>");
 }
@@ -156,10 +169,9 @@ int TokenKind(const QString& text, int i, const CriteriaKeywords& keywords) {
 }
 
 int classifyToken(const QString& token, const CriteriaKeywords& kw) {
-  const QString upper = token.toUpper();
   for (const QString* keyword : {&kw.andWord, &kw.orWord, &kw.startsWith, &kw.endsWith, &kw.contains, &kw.like})
-    if (isWord(upper, *keyword)) return kKeywordToken;
-  if (isSign(upper)) return kKeywordToken;
+    if (upperEquals(token, *keyword)) return kKeywordToken;
+  if (isSign(token)) return kKeywordToken;
   if (isParameterMarker(token)) return kParameterToken;
   return kValueToken;
 }
@@ -209,17 +221,16 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
       if (token == QLatin1String("(") || token == QLatin1String(")")) {
         AppendFragment(lines, token);
       } else {
-        const QString upper = token.toUpper();
         QString value = token;
         bool carriesQuotes = false;
-        if (isDateType(type) && !kw.today.isEmpty() && upper.startsWith(kw.today)) {
+        if (isDateType(type) && upperStartsWith(token, kw.today)) {
           value = kQuote % todayText % kQuote;
           if (token.size() > kw.today.size())
             value += QLatin1String("+(") % QStringView(token).mid(kw.today.size()) % QLatin1Char(')');
           carriesQuotes = true;
-        } else if (type == FieldType::ftBoolean && isWord(upper, kw.trueWord)) {
+        } else if (type == FieldType::ftBoolean && upperEquals(token, kw.trueWord)) {
           value = QStringLiteral("\"TRUE\"");
-        } else if (type == FieldType::ftBoolean && isWord(upper, kw.falseWord)) {
+        } else if (type == FieldType::ftBoolean && upperEquals(token, kw.falseWord)) {
           value = QStringLiteral("\"FALSE\"");
         }
         const QString plain = carriesQuotes ? value : QString(q % value % q);
@@ -245,26 +256,25 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
     equalityWanted = true;
 
     if (kind == kKeywordToken) {
-      const QString upper = token.toUpper();
       bool andOr = false;
-      if (isWord(upper, kw.startsWith)) {
+      if (upperEquals(token, kw.startsWith)) {
         pending = Pending::StartsWith;
-      } else if (isWord(upper, kw.andWord)) {
+      } else if (upperEquals(token, kw.andWord)) {
         AppendFragment(lines, QStringLiteral(" AND "));
         sawAnd = true;
         andOr = true;
-      } else if (isWord(upper, kw.orWord)) {
+      } else if (upperEquals(token, kw.orWord)) {
         AppendFragment(lines, QStringLiteral(" OR "));
         sawOr = true;
         andOr = true;
-      } else if (isWord(upper, kw.endsWith)) {
+      } else if (upperEquals(token, kw.endsWith)) {
         pending = Pending::EndsWith;
-      } else if (isWord(upper, kw.contains)) {
+      } else if (upperEquals(token, kw.contains)) {
         pending = Pending::Contains;
-      } else if (isWord(upper, kw.like)) {
+      } else if (upperEquals(token, kw.like)) {
         pending = Pending::Like;
-      } else if (isSign(upper)) {
-        AppendFragment(lines, reference % upper);
+      } else if (isSign(token)) {
+        AppendFragment(lines, reference % token);
       }
       equalityWanted = andOr;
     }
