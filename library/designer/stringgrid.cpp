@@ -1,9 +1,13 @@
 #include "library/designer/stringgrid.h"
 
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 
+#include "common/text/settings.h"
 #include "library/designer/querydocument.h"
 
 namespace korvi::selq {
@@ -25,6 +29,9 @@ TStringGridChamps::TStringGridChamps(QWidget* parent) : QTableWidget(QueryDocume
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setWordWrap(false);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DropOnly);
+  viewport()->setAcceptDrops(true);
 
   connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column, int, int) {
     if (doc_ && !refreshing_ && row >= 1 && column >= 1) doc_->setCurrentCell(column, row);
@@ -97,6 +104,8 @@ void TStringGridChamps::mouseMoveEvent(QMouseEvent* event) {
 
 void TStringGridChamps::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::RightButton) {
+    const QPoint at = event->position().toPoint();
+    movingColumn_ = event->button() == Qt::LeftButton && rowAt(at.y()) == 0 ? columnAt(at.x()) : -1;
     QTableWidget::mousePressEvent(event);
     return;
   }
@@ -113,6 +122,69 @@ void TStringGridChamps::mousePressEvent(QMouseEvent* event) {
     emit cellPopupRequested(column, row, event->globalPosition().toPoint());
   }
   event->accept();
+}
+
+void TStringGridChamps::mouseReleaseEvent(QMouseEvent* event) {
+  const int from = movingColumn_;
+  movingColumn_ = -1;
+  if (event->button() == Qt::LeftButton && from >= 1 && doc_) {
+    // A header cell dragged onto another column moves that column there.
+    const int to = columnAt(event->position().toPoint().x());
+    if (to >= 1 && to != from) {
+      doc_->moveColumn(from, to, librarySettings().fixedWidth);
+      event->accept();
+      return;
+    }
+  }
+  QTableWidget::mouseReleaseEvent(event);
+}
+
+QMimeData* TStringGridChamps::fieldMimeData(const QString& tableLongName, const QString& displayName) {
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(kFieldMimeType), (tableLongName + QLatin1Char('\n') + displayName).toUtf8());
+  return data;
+}
+
+const designer::QueryTable* TStringGridChamps::dragSource(const QMimeData* data, QString* displayName) const {
+  if (!doc_ || !data || !data->hasFormat(QString::fromLatin1(kFieldMimeType))) return nullptr;
+  const QString text = QString::fromUtf8(data->data(QString::fromLatin1(kFieldMimeType)));
+  const qsizetype cut = text.indexOf(QLatin1Char('\n'));
+  if (cut < 0) return nullptr;
+  if (displayName) *displayName = text.mid(cut + 1);
+  return doc_->tableNamed(text.left(cut));
+}
+
+void TStringGridChamps::dragEnterEvent(QDragEnterEvent* event) {
+  if (dragSource(event->mimeData(), nullptr))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void TStringGridChamps::dragMoveEvent(QDragMoveEvent* event) {
+  const designer::QueryTable* source = dragSource(event->mimeData(), nullptr);
+  const int column = columnAt(event->position().toPoint().x());
+  if (source && doc_->dragOver(column, source)) {
+    clearSelection();
+    setRangeSelected(QTableWidgetSelectionRange(1, column, rowCount() - 1, column), true);
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TStringGridChamps::dropEvent(QDropEvent* event) {
+  QString displayName;
+  const designer::QueryTable* source = dragSource(event->mimeData(), &displayName);
+  const int column = columnAt(event->position().toPoint().x());
+  if (!source || !doc_->dropField(column, *source, displayName, librarySettings().fixedWidth)) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  doc_->setCurrentCell(column, 1);
+  setCurrentCell(1, column);
+  emit fieldDropped(column);
 }
 
 void TStringGridChamps::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -8,8 +8,11 @@
 #include <QPoint>
 #include <QTableWidget>
 
+class QMimeData;
+
 namespace korvi::designer {
 class QueryDocument;
+struct QueryTable;
 }
 
 namespace korvi::selq {
@@ -17,6 +20,11 @@ namespace korvi::selq {
 class TStringGridChamps : public QTableWidget {
   Q_OBJECT
  public:
+  // Drag format of a field dragged from a table window: UTF-8 text "<long name of the
+  // table>\n<display name of the field>".
+  static constexpr char kFieldMimeType[] = "application/x-korvi-field";
+  static QMimeData* fieldMimeData(const QString& tableLongName, const QString& displayName);
+
   explicit TStringGridChamps(QWidget* parent = nullptr);
   ~TStringGridChamps() override;
 
@@ -36,14 +44,23 @@ class TStringGridChamps : public QTableWidget {
   void cellPopupRequested(int column, int row, const QPoint& globalPos);
   // Delete without modifier on the current cell.
   void deleteKeyPressed(int column, int row);
+  // A field was dropped into a column.
+  void fieldDropped(int column);
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // The table and field that a drag carries; null when it carries none of this query.
+  const designer::QueryTable* dragSource(const QMimeData* data, QString* displayName) const;
+  int movingColumn_ = -1;
   void mirrorSelection();
   designer::QueryDocument* doc_ = nullptr;
   int listener_ = -1;

@@ -71,18 +71,6 @@ T* child(const QObject* parent, const char* name) {
 
 }  // namespace
 
-QString toQtFilter(const QString& pairs) {
-  const QStringList parts = pairs.split(QLatin1Char('|'));
-  QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString description = parts.at(i);
-    const QString pattern = QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (!description.contains(QLatin1Char('('))) description += QStringLiteral(" (%1)").arg(pattern);
-    filters << description;
-  }
-  return filters.isEmpty() ? pairs : filters.join(QStringLiteral(";;"));
-}
-
 DesignerHooks& designerHooks() {
   static DesignerHooks hooks;
   return hooks;
@@ -441,22 +429,37 @@ void TFormPrincipale::openQuery() {
   emptyQuery();
   FileRequest request;
   request.caption = LoadText(184);
-  request.filter = toQtFilter(LoadText(185));
+  request.filter = designer::toQtFileFilter(LoadText(185));
   request.defaultSuffix = QStringLiteral("osq");
   request.fileName = QStringLiteral("*.osq");
   QString path;
   if (!messages().askFile(request, path)) return;
   doc_.setNextTableNumber(1);
-  if (designerHooks().loadQueryFile) designerHooks().loadQueryFile(*this, path);
+  loadQueryFile(path);
   doc_.setModified(false);
   setFileName(path);
   doc_.setNextTableNumber(tableWindowCount() + 1);
   doc_.setFieldNameQuoting(true);
 }
 
+bool TFormPrincipale::loadQueryFile(const QString& path) {
+  const auto& load = designerHooks().loadQueryFile;
+  return load ? load(*this, path) : designer::Load(doc_, path, osqContext());
+}
+
+designer::OsqContext TFormPrincipale::osqContext() const {
+  designer::OsqContext context;
+  // The stored (possibly cut) path: the query records the name the designer shows.
+  context.modelPath = state().modelPath;
+  context.temporaryDirectory = tempDirectory_;
+  context.openTable = designerHooks().openTable;
+  return context;
+}
+
 bool TFormPrincipale::saveTo(const QString& path) {
   const auto& save = designerHooks().saveQueryFile;
-  if (!save || !save(*this, path)) return false;
+  const bool saved = save ? save(*this, path) : designer::Save(doc_, path, osqContext());
+  if (!saved) return false;
   doc_.setModified(false);
   return true;
 }
@@ -465,7 +468,7 @@ bool TFormPrincipale::askSavePath(QString& path) {
   FileRequest request;
   request.save = true;
   request.caption = LoadText(186);
-  request.filter = toQtFilter(LoadText(187));
+  request.filter = designer::toQtFileFilter(LoadText(187));
   request.defaultSuffix = QStringLiteral("osq");
   request.fileName = doc_.fileName().isEmpty() ? QStringLiteral("*.osq") : doc_.fileName();
   return messages().askFile(request, path);
@@ -545,7 +548,7 @@ void TFormPrincipale::changeModel() {
   }
   FileRequest request;
   request.caption = LoadText(182);
-  request.filter = toQtFilter(LoadText(183));
+  request.filter = designer::toQtFileFilter(LoadText(183));
   request.defaultSuffix = QStringLiteral("mdl");
   QString path;
   if (!messages().askFile(request, path)) return;

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/text/settings.h"
+#include "library/designer/osqfile.h"
 #include "library/designer/querydocument.h"
 
 class QAction;
@@ -23,13 +24,15 @@ namespace korvi::selq {
 class TFormPrincipale;
 class TStringGridChamps;
 
-// Work that other parts of the designer plug in: saving and loading query files, running
-// and showing a query, the table dialogs, the SQL window, the criteria editor, help. Every
-// hook may stay empty; the command then does nothing visible (a save without a saver
-// fails, so nothing is ever reported as saved that was not).
+// Work that other parts of the designer plug in: running and showing a query, the table
+// windows and dialogs, the SQL window, the criteria editor. Every hook may stay empty; the
+// command then does nothing visible. Saving and loading query files use the query file
+// format unless a hook replaces them.
 struct DesignerHooks {
   std::function<bool(TFormPrincipale&, const QString& path)> saveQueryFile;
   std::function<bool(TFormPrincipale&, const QString& path)> loadQueryFile;
+  // Opens the window of a table read from a query file and adds the table to the document.
+  std::function<designer::QueryTable*(designer::QueryDocument&, const designer::QueryTable&)> openTable;
   std::function<bool(TFormPrincipale&)> runQuery;    // validation and execution
   std::function<bool(TFormPrincipale&)> showResult;  // creates and shows a result window
   std::function<bool()> resultSetOpen;               // the executed query has an open result
@@ -85,6 +88,8 @@ class TFormPrincipale : public QMainWindow {
   bool askToSave();
   bool newQuery();
   void openQuery();
+  // Reads a query file into the emptied document (its loader reports its own failures).
+  bool loadQueryFile(const QString& path);
   bool saveQuery();
   bool saveQueryAs();
   void deleteColumn();
@@ -136,6 +141,7 @@ class TFormPrincipale : public QMainWindow {
   void showCellPopup(int column, int row, const QPoint& globalPos);
   void editCell(int column, int row, bool formerModified);
   bool saveTo(const QString& path);
+  designer::OsqContext osqContext() const;
   bool askSavePath(QString& path);
   void setToolBarShown(bool shown);
   void applyToggle(const char* item, MenuToggle toggle);
@@ -162,9 +168,6 @@ class TFormPrincipale : public QMainWindow {
   QString helpFile_;
   QBrush linkBrush_;
 };
-
-// "Name (*.x)|*.x|All (*.*)|*.*" as a Qt file dialog filter.
-QString toQtFilter(const QString& pairs);
 
 // The designer's handler of unexpected failures: arrow cursor, "Erreur interne : " and the
 // failure's text as an error message with an OK button.

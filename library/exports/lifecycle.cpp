@@ -97,7 +97,7 @@ int loadQueryFile(const QString& path) {
   doc.setNextTableNumber(1);
   // The loader reports its own failures and leaves the query as far as it got; the
   // remaining steps run either way.
-  if (designerHooks().loadQueryFile) designerHooks().loadQueryFile(*d, path);
+  d->loadQueryFile(path);
   d->setModified(false);
   d->setFileName(path);
   doc.setNextTableNumber(d->tableWindowCount() + 1);

@@ -1,7 +1,9 @@
 // The designer main window: tool bar, menus and their enabling rules, grid keys and
 // popups, the option toggles and the handler of unexpected failures.
 
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QMdiArea>
 #include <QMenu>
 #include <QTest>
@@ -439,6 +441,56 @@ TEST_F(MainWindowTest, ModelMenuCommandAsksOnlyWithTables) {
   EXPECT_EQ(rec_->boxes.size(), 1);
   EXPECT_EQ(rec_->fileRequests.size(), 1);
   EXPECT_EQ(d.tableWindowCount(), 1);
+}
+
+TEST_F(MainWindowTest, FieldsDroppedOnTheGridAndColumnsMovedByTheirHeaderCells) {
+  TFormPrincipale& d = run();
+  addTable(d);
+  TStringGridChamps* grid = d.grid();
+  auto drop = [&](int column, const QString& table, const QString& field) {
+    std::unique_ptr<QMimeData> data(TStringGridChamps::fieldMimeData(table, field));
+    const QPoint at = grid->visualItemRect(grid->item(3, column)).center();
+    // As a real drag: enter, move over the column, drop.
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid->viewport(), &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid->viewport(), &move);
+    QDropEvent event(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid->viewport(), &event);
+    return move.isAccepted() && event.isAccepted();
+  };
+  EXPECT_TRUE(drop(1, QStringLiteral("Clients"), QStringLiteral("Nom")));
+  EXPECT_EQ(grid->columnCount(), 3);  // a new spare column
+  EXPECT_EQ(grid->cell(1, 1), QStringLiteral("Nom"));
+  EXPECT_EQ(grid->cell(1, 2), QStringLiteral("Clients"));
+  EXPECT_FALSE(drop(0, QStringLiteral("Clients"), QStringLiteral("Nom")));     // label column
+  EXPECT_FALSE(drop(2, QStringLiteral("Commandes"), QStringLiteral("Nom")));   // not in the query
+  EXPECT_TRUE(drop(2, QStringLiteral("Clients"), QStringLiteral("Notes")));
+
+  // The header cell of column 2 dragged onto column 1.
+  const QPoint from = grid->visualItemRect(grid->item(0, 2)).center();
+  const QPoint to = grid->visualItemRect(grid->item(0, 1)).center();
+  QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
+  EXPECT_EQ(grid->cell(1, 1), QStringLiteral("Notes"));
+  EXPECT_EQ(grid->cell(2, 1), QStringLiteral("Nom"));
+}
+
+TEST_F(MainWindowTest, SavedQueryComesBackThroughTheLoadExport) {
+  TFormPrincipale& d = run();
+  addTable(d);
+  dropField(d);
+  const QString file = dir_.filePath(QStringLiteral("clients.osq"));
+  rec_->fileAnswers = {file};
+  ASSERT_TRUE(d.saveQueryAs());
+  ASSERT_TRUE(QFile::exists(file));
+  EXPECT_FALSE(d.isModified());
+  ASSERT_TRUE(d.newQuery());
+  EXPECT_EQ(kvslLoadOSQ(bytes(file).constData()), 0);
+  EXPECT_EQ(d.tableWindowCount(), 1);
+  EXPECT_EQ(d.grid()->cell(1, 1), QStringLiteral("Nom"));
+  EXPECT_EQ(d.fileName(), file);
+  EXPECT_EQ(d.document().nextTableNumber(), 2);
 }
 
 }  // namespace
