@@ -64,7 +64,7 @@ SqlSource& sqlSource() { return *sqlSlot(); }
 LibraryState& state() {
   static LibraryState s = [] {
     LibraryState init;
-    init.startupDirectory = QFile::decodeName(g_startupDir);
+    init.startupDirectory = g_startupDir[0] ? QFile::decodeName(g_startupDir) : QDir::currentPath();
     return init;
   }();
   return s;
@@ -80,8 +80,8 @@ void ensureLoaded() {
   static bool loaded = false;
   if (loaded) return;
   loaded = true;
-  // Language first (it keeps the missing-text report silent until the designer window
-  // exists), then the library's own texts, its switches and its dialogs.
+  // The library's own texts, then the language (which keeps the missing-text report silent
+  // until the designer window exists), the switches and the dialogs.
   installStringTable(QStringLiteral(":/strings/library.txt"));
   startLanguage(Deliverable::Library);
   loadLibrarySettings();
