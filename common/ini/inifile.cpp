@@ -205,12 +205,19 @@ IniFile::IniFile(IniFile&&) noexcept = default;
 IniFile& IniFile::operator=(IniFile&&) noexcept = default;
 
 const IniFile::Content& IniFile::content() const {
+  if (holding_ && cache_) return *cache_;
   const Signature sig = signatureOf(path_);
   if (!cache_ || !(cache_->signature == sig)) cache_ = std::make_unique<Content>(Content::parse(path_, sig));
   return *cache_;
 }
 
 void IniFile::commit(Content& changed) {
+  if (holding_) {
+    changed.index();
+    cache_ = std::make_unique<Content>(std::move(changed));
+    pending_ = true;
+    return;
+  }
   if (fileRefusesWrites(path_)) throw IniWriteError(path_);
   QSaveFile out(path_);
   out.setDirectWriteFallback(true);
@@ -220,6 +227,20 @@ void IniFile::commit(Content& changed) {
   changed.signature = signatureOf(path_);
   changed.index();
   cache_ = std::make_unique<Content>(std::move(changed));
+}
+
+void IniFile::holdWrites() {
+  content();
+  holding_ = true;
+}
+
+void IniFile::flush() {
+  holding_ = false;
+  if (!pending_) return;
+  pending_ = false;
+  Content held = std::move(*cache_);
+  cache_.reset();
+  commit(held);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {

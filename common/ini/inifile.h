@@ -65,6 +65,14 @@ class IniFile {
   // Removes the section line and all its lines. Throws IniWriteError.
   void eraseSection(const QString& section);
 
+  // Keeps the following writes and erases in memory, where reads see them, until flush()
+  // writes them to the file at once; changes made on disk meanwhile are not seen. For a
+  // writer that makes many changes to a private work file. Held changes not flushed are
+  // dropped with the object.
+  void holdWrites();
+  // Writes the held changes and writes through again. Throws IniWriteError.
+  void flush();
+
   // Parses a count the way readInteger does.
   static bool parseCount(const QString& text, int& value);
 
@@ -75,6 +83,8 @@ class IniFile {
 
   QString path_;
   mutable std::unique_ptr<Content> cache_;
+  bool holding_ = false;
+  bool pending_ = false;
 };
 
 }  // namespace korvi
