@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstdio>
 
 #include "common/ini/inifile.h"
@@ -147,12 +148,14 @@ void writeQuery(IniFile& ini, const QueryDocument& document, const OsqContext& c
   const QString code = context.languageCode.isEmpty() ? language().code : context.languageCode;
   ini.writeString(kGeneral, QStringLiteral("Language"), code);
 
-  // [Table1] .. [TableN], each written afresh.
+  // [Table1] .. [TableN], each written afresh, in the order of the table numbers.
+  QList<const QueryTable*> tables = document.tables();
+  std::stable_sort(tables.begin(), tables.end(),
+                   [](const QueryTable* a, const QueryTable* b) { return a->number < b->number; });
   for (int n = 1; n <= tableCount; ++n) {
     const QString section = tableSection(n);
     ini.eraseSection(section);
-    const QueryTable* table = document.tableByNumber(n);
-    if (!table) continue;
+    const QueryTable* table = tables[n - 1];
     ini.writeString(section, QStringLiteral("NomTable"), protectedValue(table->tableName));
     ini.writeString(section, QStringLiteral("CheminTable"), protectedValue(table->location));
     ini.writeString(section, QStringLiteral("NomLong"), protectedValue(table->longName));
@@ -252,8 +255,11 @@ bool Save(QueryDocument& document, const QString& fileName, const OsqContext& co
   // before this save: the original stays untouched until the copy replaces it.
   const QString reportSource = reportSettingsFile(document.fileName(), temporaryDirectoryOf(context));
   {
+    // The copy is private until it replaces the file: its changes reach the disk in one write.
     IniFile ini(work.fileName());
+    ini.holdWrites();
     writeQuery(ini, document, context, reportSource);
+    ini.flush();
   }
   if (std::rename(QFile::encodeName(work.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
     throw IniWriteError(path);

@@ -119,7 +119,9 @@ ReportSettings loadReportSettings(const QString& queryFileName, const QString& t
 void storeReportSettings(const ReportSettings& settings, const QString& queryFileName,
                          const QString& temporaryDirectory) {
   IniFile file(reportSettingsFile(queryFileName, temporaryDirectory));
+  file.holdWrites();
   settings.write(file);
+  file.flush();
 }
 
 bool removeScratchQueryFile(const QString& temporaryDirectory) {

@@ -208,10 +208,17 @@ TEST_F(OsqFileTest, SaveDialogAndTheAllowSaveSwitch) {
   EXPECT_TRUE(QFile::exists(path("chosen.osq")));
 }
 
-TEST_F(OsqFileTest, SaveIntoAMissingDirectoryFailsLoudlyAndKeepsTheQueryModified) {
+TEST_F(OsqFileTest, SaveThatCannotWriteFailsLoudlyAndKeepsTheQueryAndTheFile) {
   buildQuery();
   EXPECT_THROW(Save(doc, path("nowhere/q.osq"), context), IniWriteError);
   EXPECT_TRUE(doc.isModified());
+  EXPECT_TRUE(doc.fileName().isEmpty());
+
+  const QString locked = path("locked.osq");
+  writeFile(locked, "[General]\nNombreTables=0\n");
+  QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  EXPECT_THROW(Save(doc, locked, context), IniWriteError);
+  EXPECT_EQ(readAll(locked), QByteArray("[General]\nNombreTables=0\n"));
   EXPECT_TRUE(doc.fileName().isEmpty());
 }
 
