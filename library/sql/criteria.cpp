@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QStringBuilder>
+#include <QStringView>
 #include <array>
 
 #include "library/designer/querydocument.h"
@@ -21,6 +22,13 @@ constexpr QChar kSpace = QLatin1Char(' ');
 constexpr int kNoStart = 0;
 constexpr int kBoundary = -1;
 
+// Upper case of one character, with a quick path for ASCII letters.
+QChar upperOf(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
+  return c.toUpper();
+}
+
 bool isSignStart(QChar c) {
   return c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('<') || c == QLatin1Char('>');
 }
@@ -33,7 +41,7 @@ bool keywordAt(const QChar* text, qsizetype length, qsizetype i, const QString& 
   if (i + n < length && text[i + n] != kSpace) return false;
   const QChar* k = keyword.constData();
   for (qsizetype j = 0; j < n; ++j)
-    if (text[i + j].toUpper() != k[j]) return false;
+    if (upperOf(text[i + j]) != k[j]) return false;
   return true;
 }
 
@@ -59,7 +67,7 @@ std::vector<int> tokenStarts(const QString& string, const CriteriaKeywords& kw) 
     } else {
       // A keyword starts a token only outside quotes, at the text's start or after a space.
       if (outside && (i == 0 || text[i - 1] == kSpace)) {
-        const QChar upper = c.toUpper();
+        const QChar upper = upperOf(c);
         for (const QString* keyword : keywords) {
           if (!keyword->isEmpty() && keyword->front() == upper && keywordAt(text, length, i, *keyword)) {
             start = static_cast<int>(keyword->size());
@@ -77,10 +85,11 @@ std::vector<int> tokenStarts(const QString& string, const CriteriaKeywords& kw) 
   return starts;
 }
 
-QStringList cutTokens(const QString& text, const CriteriaKeywords& keywords) {
+// The tokens of a text as views into it, trailing spaces removed.
+std::vector<QStringView> cutTokenViews(const QString& text, const CriteriaKeywords& keywords) {
   const std::vector<int> starts = tokenStarts(text, keywords);
   const qsizetype length = text.size();
-  QStringList tokens;
+  std::vector<QStringView> tokens;
   qsizetype i = 0;
   while (true) {
     while (i < length && text[i] == kSpace) ++i;
@@ -92,11 +101,9 @@ QStringList cutTokens(const QString& text, const CriteriaKeywords& keywords) {
     } else {
       while (end < length && starts[static_cast<size_t>(end)] == kNoStart) ++end;
     }
-    QString token = text.mid(i, end - i);
-    qsizetype keep = token.size();
-    while (keep > 0 && token[keep - 1] == kSpace) --keep;
-    token.truncate(keep);
-    tokens.append(token);
+    qsizetype keep = end;
+    while (keep > i && text[keep - 1] == kSpace) --keep;
+    tokens.push_back(QStringView(text).sliced(i, keep - i));
     i = end;
   }
   return tokens;
@@ -107,7 +114,7 @@ QStringList cutTokens(const QString& text, const CriteriaKeywords& keywords) {
 bool upperStartsWith(QStringView token, const QString& keyword) {
   if (keyword.isEmpty() || token.size() < keyword.size()) return false;
   for (qsizetype j = 0; j < keyword.size(); ++j)
-    if (token[j].toUpper() != keyword[j]) return false;
+    if (upperOf(token[j]) != keyword[j]) return false;
   return true;
 }
 
@@ -120,7 +127,7 @@ bool isSign(QStringView token) {
          token == QLatin1String("<=") || token == QLatin1String("<>");
 }
 
-bool isParameterMarker(const QString& token) {
+bool isParameterMarker(QStringView token) {
   if (!token.startsWith(QLatin1String("\"["))) return false;
   const qsizetype close = token.indexOf(QLatin1String("]\""));
   return close >= 0 && close == token.size() - 2;
@@ -140,10 +147,14 @@ bool hasTokens(const QString& text) {
   return false;
 }
 
-CriteriaTokens::CriteriaTokens(const QString& text, const CriteriaKeywords& keywords)
-    : tokens_(cutTokens(text, keywords)) {
-  kinds_.reserve(static_cast<size_t>(tokens_.size()));
-  for (const QString& token : tokens_) kinds_.push_back(classifyToken(token, keywords));
+CriteriaTokens::CriteriaTokens(const QString& text, const CriteriaKeywords& keywords) {
+  const std::vector<QStringView> views = cutTokenViews(text, keywords);
+  tokens_.reserve(static_cast<qsizetype>(views.size()));
+  kinds_.reserve(views.size());
+  for (QStringView token : views) {
+    tokens_.append(token.toString());
+    kinds_.push_back(classifyToken(token, keywords));
+  }
 }
 
 QString CriteriaTokens::at(int i) const {
@@ -168,7 +179,7 @@ int TokenKind(const QString& text, int i, const CriteriaKeywords& keywords) {
   return Tokenize(text, keywords).kind(i);
 }
 
-int classifyToken(const QString& token, const CriteriaKeywords& kw) {
+int classifyToken(QStringView token, const CriteriaKeywords& kw) {
   for (const QString* keyword : {&kw.andWord, &kw.orWord, &kw.startsWith, &kw.endsWith, &kw.contains, &kw.like})
     if (upperEquals(token, *keyword)) return kKeywordToken;
   if (isSign(token)) return kKeywordToken;
@@ -197,56 +208,64 @@ bool isQuotedType(FieldType type) {
 CriteriaTranslation translateCriteriaText(const QString& text, const QString& reference, FieldType type,
                                           const CriteriaKeywords& kw, const QDate& today) {
   CriteriaTranslation result;
-  const CriteriaTokens tokens(text, kw);
-  const int count = tokens.count();
-  if (count == 0) return result;
+  const std::vector<QStringView> tokens = cutTokenViews(text, kw);
+  if (tokens.empty()) return result;
   QStringList& lines = result.lines;
-  AppendFragment(lines, QStringLiteral("("));
+  AppendFragment(lines, {u"("});
 
   const bool quoted = isQuotedType(type);
-  const QString todayText = isDateType(type) ? QLocale::c().toString(today, QStringLiteral("MM/dd/yyyy")) : QString();
-  const QString q = quoted ? QString(kQuote) : QString();
+  const bool dated = isDateType(type);
+  const QString todayText =
+      dated ? kQuote + QLocale::c().toString(today, QStringLiteral("MM/dd/yyyy")) + kQuote : QString();
+  const QStringView q = quoted ? QStringView(u"\"") : QStringView();
   Pending pending = Pending::None;
   bool equalityWanted = true;
   bool sawAnd = false;
   bool sawOr = false;
+  QString value;
 
-  for (int i = 1; i <= count; ++i) {
-    QString token = tokens.at(i);
+  for (const QStringView cut : tokens) {
+    // The kind is that of the token as cut: a quoted keyword is a value.
+    const int kind = classifyToken(cut, kw) == kKeywordToken ? kKeywordToken : kValueToken;
+    QStringView token = cut;
     if (quoted && token.size() >= 2 && token.startsWith(kQuote) && token.endsWith(kQuote))
-      token = token.mid(1, token.size() - 2);
-    const int kind = tokens.kind(i) == kKeywordToken ? kKeywordToken : kValueToken;
+      token = token.sliced(1, token.size() - 2);
 
     if (kind == kValueToken) {
-      if (token == QLatin1String("(") || token == QLatin1String(")")) {
-        AppendFragment(lines, token);
+      if (token == u"(" || token == u")") {
+        AppendFragment(lines, {token});
       } else {
-        QString value = token;
+        // The value, and whether it brings its own quotes (today's date does).
+        QStringView v = token;
         bool carriesQuotes = false;
-        if (isDateType(type) && upperStartsWith(token, kw.today)) {
-          value = kQuote % todayText % kQuote;
+        if (dated && upperStartsWith(token, kw.today)) {
+          value = todayText;
           if (token.size() > kw.today.size())
-            value += QLatin1String("+(") % QStringView(token).mid(kw.today.size()) % QLatin1Char(')');
+            value += QLatin1String("+(") % token.sliced(kw.today.size()) % QLatin1Char(')');
+          v = value;
           carriesQuotes = true;
         } else if (type == FieldType::ftBoolean && upperEquals(token, kw.trueWord)) {
-          value = QStringLiteral("\"TRUE\"");
+          v = u"\"TRUE\"";
         } else if (type == FieldType::ftBoolean && upperEquals(token, kw.falseWord)) {
-          value = QStringLiteral("\"FALSE\"");
+          v = u"\"FALSE\"";
         }
-        const QString plain = carriesQuotes ? value : QString(q % value % q);
+        const QStringView vq = carriesQuotes ? QStringView() : q;
         switch (pending) {
           case Pending::StartsWith:
           case Pending::Like:
-            AppendFragment(lines, reference % QLatin1String(" LIKE \"") % value % QLatin1String("%\""));
+            AppendFragment(lines, {reference, u" LIKE \"", v, u"%\""});
             break;
           case Pending::EndsWith:
-            AppendFragment(lines, reference % QLatin1String(" LIKE \"%") % value % kQuote);
+            AppendFragment(lines, {reference, u" LIKE \"%", v, u"\""});
             break;
           case Pending::Contains:
-            AppendFragment(lines, reference % QLatin1String(" LIKE \"%") % value % QLatin1String("%\""));
+            AppendFragment(lines, {reference, u" LIKE \"%", v, u"%\""});
             break;
           case Pending::None:
-            AppendFragment(lines, equalityWanted ? QString(reference % QLatin1String(" = ") % plain) : plain);
+            if (equalityWanted)
+              AppendFragment(lines, {reference, u" = ", vq, v, vq});
+            else
+              AppendFragment(lines, {vq, v, vq});
             break;
         }
       }
@@ -260,11 +279,11 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
       if (upperEquals(token, kw.startsWith)) {
         pending = Pending::StartsWith;
       } else if (upperEquals(token, kw.andWord)) {
-        AppendFragment(lines, QStringLiteral(" AND "));
+        AppendFragment(lines, {u" AND "});
         sawAnd = true;
         andOr = true;
       } else if (upperEquals(token, kw.orWord)) {
-        AppendFragment(lines, QStringLiteral(" OR "));
+        AppendFragment(lines, {u" OR "});
         sawOr = true;
         andOr = true;
       } else if (upperEquals(token, kw.endsWith)) {
@@ -274,13 +293,13 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
       } else if (upperEquals(token, kw.like)) {
         pending = Pending::Like;
       } else if (isSign(token)) {
-        AppendFragment(lines, reference % token);
+        AppendFragment(lines, {reference, token});
       }
       equalityWanted = andOr;
     }
   }
 
-  AppendFragment(lines, QStringLiteral(")"));
+  AppendFragment(lines, {u")"});
   result.mixedAndOr = sawAnd && sawOr;
   return result;
 }

@@ -58,7 +58,7 @@ bool hasTokens(const QString& text);
 
 // The kind of one token as cut: upper-cased, a keyword of the and/or/like family or a sign
 // is 1, a parameter marker is 2, anything else 0.
-int classifyToken(const QString& token, const CriteriaKeywords& keywords);
+int classifyToken(QStringView token, const CriteriaKeywords& keywords);
 
 // Values compared with fields of these types are written between double quotes.
 bool isQuotedType(engine::FieldType type);

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <initializer_list>
 
 namespace korvi::sql {
 
@@ -15,6 +17,8 @@ inline constexpr int kMaxLineLength = 200;
 // a new empty line is started when the last line plus the text would exceed 200 characters,
 // so a fragment is never split across lines.
 void AppendFragment(QStringList& lines, const QString& text);
+// The same for a fragment given in pieces, written straight into the line.
+void AppendFragment(QStringList& lines, std::initializer_list<QStringView> pieces);
 
 // Removes up to count characters from the end of the last line (nothing for an empty list).
 void chopLastLine(QStringList& lines, int count);
