@@ -314,6 +314,21 @@ TEST_F(BuildSqlTest, MixedAndOrIsReported) {
   EXPECT_TRUE(build().mixedAndOr);
 }
 
+TEST_F(BuildSqlTest, UnknownFieldReportsOnceAndCompares) {
+  QueryTable& c = clients(QStringLiteral("/d/"));
+  const int nom = add(c, QStringLiteral("NOM"));
+  ASSERT_TRUE(doc.setCriteria(nom, 6, QStringLiteral("1")));
+  ASSERT_TRUE(doc.setCriteria(nom, 7, QStringLiteral("2")));
+  // The query file named a field that the table's list no longer holds.
+  ASSERT_TRUE(doc.setCell(nom, 1, QStringLiteral("DISPARU")));
+  const QStringList l = lines();
+  ASSERT_EQ(rec->boxes.size(), 1);
+  EXPECT_EQ(rec->boxes[0].text, LoadText(105));
+  EXPECT_EQ(rec->boxes[0].kind, MsgKind::Error);
+  // Type unknown: the values are written bare.
+  EXPECT_TRUE(l.join(QString()).contains(QStringLiteral(" = 1 )"))) << l.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(BuildSqlTest, EnglishGridWords) {
   setLanguage(2);
   QueryTable& o = orders(QStringLiteral("/d/"));
