@@ -12,6 +12,8 @@
 #include "common/text/paths.h"
 #include "common/text/settings.h"
 #include "common/text/strings.h"
+#include "library/designer/umain.h"
+#include "library/sql/buildsql.h"
 #include "selq32event.h"
 
 namespace korvi::selq {
@@ -25,13 +27,19 @@ __attribute__((constructor)) void rememberStartupDirectory() {
   if (!getcwd(g_startupDir, sizeof g_startupDir)) g_startupDir[0] = '\0';
 }
 
-class NoSql final : public SqlSource {
+// The statement of the designer's current query over the current model, built afresh
+// on every call; no lines before the designer exists.
+class DesignerSql final : public SqlSource {
  public:
-  QStringList sqlLines() override { return {}; }
+  QStringList sqlLines() override {
+    TFormPrincipale* designer = state().designer.data();
+    if (!designer) return {};
+    return korvi::sql::CurrentSqlLines(designer->document(), modelReader());
+  }
 };
 
 std::shared_ptr<SqlSource>& sqlSlot() {
-  static std::shared_ptr<SqlSource> source = std::make_shared<NoSql>();
+  static std::shared_ptr<SqlSource> source = std::make_shared<DesignerSql>();
   return source;
 }
 
@@ -53,7 +61,7 @@ void defaultFailure(const QString& text) {
 }  // namespace
 
 std::shared_ptr<SqlSource> setSqlSource(std::shared_ptr<SqlSource> source) {
-  if (!source) source = std::make_shared<NoSql>();
+  if (!source) source = std::make_shared<DesignerSql>();
   std::shared_ptr<SqlSource> previous = sqlSlot();
   sqlSlot() = std::move(source);
   return previous;
