@@ -1,9 +1,14 @@
-#include <QApplication>
-#include <QLabel>
+// The model editor program: relmap [model.mdl]
+#include <QFileInfo>
+
+#include "editor/umain.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QLabel label(QStringLiteral("Relmap"));
-  label.show();
+  korvi::relmap::TRelmapApplication app(argc, argv);
+  korvi::relmap::startRelmap(QCoreApplication::applicationDirPath());
+  korvi::relmap::TFormPrincipale window;
+  const QStringList args = QCoreApplication::arguments();
+  if (args.size() > 1) window.openModelFile(QFileInfo(args.at(1)).absoluteFilePath());
+  window.show();
   return app.exec();
 }

@@ -1,1 +1,0 @@
-// The model editor's windows live in this directory.
