@@ -50,7 +50,7 @@ void FieldNaming::load(const QString& friendlyName) {
 void FieldNaming::copyOne(int r) {
   if (r < 1 || r > rowCount()) return;
   FieldRow& f = row(r);
-  if (!f.friendly.isEmpty() && !AskConfirmation(LoadText(35).arg(f.friendly))) return;
+  if (!f.friendly.isEmpty() && !AskConfirmation(textWith(35, f.friendly))) return;
   f.friendly = f.field;
 }
 

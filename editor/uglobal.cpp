@@ -73,7 +73,7 @@ void newModel(const QString& chosenPath) {
       s.bindModel(chosenPath);
       s.ModelPath = chosenPath;
     } else {
-      ShowInformation(LoadText(78).arg(s.ModelName));
+      ShowInformation(textWith(78, s.ModelName));
       openDefaultModel();
     }
   }
@@ -130,4 +130,8 @@ QString frenchOrEnglish(const char* french, const char* english) {
   return QString::fromUtf8(language().french ? french : english);
 }
 
+}  // namespace korvi::relmap
+
+namespace korvi::relmap {
+QString textWith(int number, const QString& value) { return LoadText(number).replace(QLatin1String("%s"), value); }
 }  // namespace korvi::relmap

@@ -64,3 +64,8 @@ void reportInternalError(const QString& text);
 QString frenchOrEnglish(const char* french, const char* english);
 
 }  // namespace korvi::relmap
+
+namespace korvi::relmap {
+// Text `number` with its "%s" replaced by the value.
+QString textWith(int number, const QString& value);
+}  // namespace korvi::relmap

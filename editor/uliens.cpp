@@ -37,7 +37,7 @@ QStringList linkListing() {
     const int count = n.isEmpty() ? 0 : ini.readInteger(countSection, QStringLiteral("N"), 0);
     if (count <= 0) lines << LoadText(21);
     else if (count == 1) lines << LoadText(22);
-    else lines << LoadText(23).arg(count);
+    else lines << textWith(23, QString::number(count));
     for (int k = 1; k <= count; ++k) {
       const QString section = countSection + QString::number(k);
       lines << QString();

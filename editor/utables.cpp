@@ -183,7 +183,7 @@ void TableNaming::renameSelected() {
     return;
   }
   QString answer = oldName;
-  if (!AskText(LoadText(50), LoadText(51).arg(oldName), answer)) return;
+  if (!AskText(LoadText(50), textWith(51, oldName), answer)) return;
   const QString newName = withoutLeadingSpaces(answer);
   if (newName.isEmpty()) {
     ShowInformation(LoadText(52));
@@ -201,13 +201,12 @@ void TableNaming::renameSelected() {
       return;
     }
   }
-  IniFile& ini = session().model().ini();
-  const QString value = ini.readString(kTables, oldName);
-  ini.writeString(kTables, oldName, QString());
+  const QString value = session().model().ini().readString(kTables, oldName);
+  session().model().ini().writeString(kTables, oldName, QString());
   // A change of case only: the emptied key must be gone before the new spelling is written,
-  // as keys compare without regard to case.
+  // as keys compare without regard to case. (Compaction binds the model anew.)
   if (oldName.compare(newName, Qt::CaseInsensitive) == 0) compact();
-  ini.writeString(kTables, newName, value);
+  session().model().ini().writeString(kTables, newName, value);
   compact();
 }
 
