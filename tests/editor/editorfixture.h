@@ -11,6 +11,8 @@
 
 #include "common/engine/tablefiles.h"
 #include "common/ini/modelfile.h"
+#include "common/text/messages.h"
+#include "common/text/paths.h"
 #include "common/text/strings.h"
 #include "editor/uglobal.h"
 #include "support/recordingmessages.h"
