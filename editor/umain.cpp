@@ -44,9 +44,10 @@ bool TRelmapApplication::notify(QObject* receiver, QEvent* event) {
 void startRelmap(const QString& programDir) {
   session().ProgramDir = programDir;
   session().ModelDir = defaultModelDirectory(programDir);
-  installDialogs(DeliverableKind::Editor);  // framework captions until the language is known
-  if (!installStringTable(QStringLiteral(":/strings/editor.txt")))
-    installStringTable(stringTableResource(Deliverable::Editor));
+  installStringTable(stringTableResource(Deliverable::Editor));
+  // The boxes exist before the language is known: the start-up may have to explain a bad
+  // language value. Their captions follow the language once it is set.
+  installDialogs(DeliverableKind::Editor);
   startLanguage(Deliverable::Editor);
   installDialogs(DeliverableKind::Editor);  // captions in the interface language
   QGuiApplication::setApplicationDisplayName(QStringLiteral("Relmap 32"));

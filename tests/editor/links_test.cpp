@@ -1,5 +1,6 @@
 // Links between tables: adding, deleting with the sections shifting, and their listing.
 #include <QDateTime>
+#include <QPrinterInfo>
 
 #include "editor/uliens.h"
 #include "editor/ulier.h"
@@ -158,6 +159,23 @@ TEST_F(LinkTest, PrintingStartsWithTheModelNameAndTheDateOfPrinting) {
   const QDateTime when(QDate(2026, 3, 4), QTime(9, 5, 7));
   const QStringList header = printHeader("test.mdl", when);
   EXPECT_EQ(header, (QStringList{"Liste des liens entre les tables  - test.mdl", "", "Imprimé le : 04/03/2026 09:05:07", ""}));
+}
+
+}  // namespace
+}  // namespace korvi::relmap::testing
+
+namespace korvi::relmap::testing {
+namespace {
+
+TEST_F(LinkTest, WithoutAPrinterTheListingIsWrittenAsAPdfInTheTempDirectory) {
+  if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
+  const QString pdf = printLines(printHeader("test.mdl", QDateTime::currentDateTime()) + linkListing(), "test");
+  QString temp;
+  ASSERT_TRUE(paths::tempDirectory(temp));
+  EXPECT_TRUE(pdf.startsWith(temp + "/"));
+  QFile f(pdf);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(f.read(5).startsWith("%PDF"));
 }
 
 }  // namespace
