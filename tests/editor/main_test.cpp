@@ -1,5 +1,7 @@
 // The model lifecycle of the main window and the windows' components.
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -139,6 +141,16 @@ TEST_F(WindowTest, TheTableNamingDialogEnablesTheButtonsOfFilledRowsAndStoresOnC
   d.naming().addFromDirectoryPath(path("commande.db"));
   d.refreshGrid();
   EXPECT_TRUE(d.findChild<QToolButton*>("SpeedButton2")->isEnabled());
+  // The grid is read-only: typing explains so, moving does not.
+  QKeyEvent typed(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QApplication::sendEvent(grid, &typed);
+  EXPECT_EQ(rec->boxes.last().text, LoadText(54));
+  const qsizetype boxes = rec->boxes.size();
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(grid, &down);
+  EXPECT_EQ(rec->boxes.size(), boxes);
+  EXPECT_EQ(grid->item(0, 1)->text(), "Clients");
+
   d.reject();  // Escape stores as OK does
   EXPECT_EQ(read("Tables", "Commandes"), dirLocation() + ",commande.db,2");
 }
