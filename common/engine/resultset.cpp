@@ -213,34 +213,31 @@ std::unique_ptr<ResultSet> ResultSet::fromSelect(std::shared_ptr<SqliteCache> ca
     throw EngineError(QStringLiteral("The statement gives %1 columns, %2 were described").arg(columns).arg(fields.size()));
   }
 
+  if (untyped && select.step()) {
+    // Untyped columns take the type of the first row's values.
+    for (int c = 0; c < columns; ++c) {
+      switch (sqlite3_column_type(select.get(), c)) {
+        case SQLITE_INTEGER: fields[c].type = FieldType::ftInteger; break;
+        case SQLITE_FLOAT: fields[c].type = FieldType::ftFloat; break;
+        case SQLITE_BLOB: fields[c].type = FieldType::ftBlob; break;
+        case SQLITE_TEXT: fields[c].type = FieldType::ftString; break;
+        default: fields[c].type = FieldType::ftUnknown; break;
+      }
+    }
+  }
+  select.reset();
+
   std::unique_ptr<ResultSet> rs(new ResultSet(std::move(cache), std::move(fields)));
   rs->createTable();
-  QStringList marks;
-  for (int c = 0; c < columns; ++c) marks << QStringLiteral("?%1").arg(c + 1);
+  // SQLite copies the rows itself, in the order the statement gives them, so the rowids of
+  // the result table are 1..n in that order. The statement was checked above to be one
+  // read-only SELECT.
   sqliteExec(db, QStringLiteral("SAVEPOINT korvi_result"));
   qint64 rows = 0;
   try {
-    SqliteStatement insert(db, QStringLiteral("INSERT INTO temp.%1 VALUES (%2)").arg(sqliteQuote(rs->table_), marks.join(QLatin1Char(','))));
-    bool typedFromData = !untyped;
-    while (select.step()) {
-      for (int c = 0; c < columns; ++c) sqlite3_bind_value(insert.get(), c + 1, sqlite3_column_value(select.get(), c));
-      if (!typedFromData) {
-        // Untyped columns take the type of the first row's values.
-        for (int c = 0; c < columns; ++c) {
-          switch (sqlite3_column_type(select.get(), c)) {
-            case SQLITE_INTEGER: rs->fields_[c].type = FieldType::ftInteger; break;
-            case SQLITE_FLOAT: rs->fields_[c].type = FieldType::ftFloat; break;
-            case SQLITE_BLOB: rs->fields_[c].type = FieldType::ftBlob; break;
-            case SQLITE_TEXT: rs->fields_[c].type = FieldType::ftString; break;
-            default: rs->fields_[c].type = FieldType::ftUnknown; break;
-          }
-        }
-        typedFromData = true;
-      }
-      insert.step();
-      insert.reset();
-      ++rows;
-    }
+    SqliteStatement insert(db, QStringLiteral("INSERT INTO temp.%1 ").arg(sqliteQuote(rs->table_)) + selectSql);
+    insert.step();
+    rows = sqlite3_changes64(db);
     sqliteExec(db, QStringLiteral("RELEASE korvi_result"));
   } catch (...) {
     sqlite3_exec(db, "ROLLBACK TO korvi_result; RELEASE korvi_result", nullptr, nullptr, nullptr);

@@ -1,5 +1,7 @@
 #include "common/engine/sqlitecache.h"
 
+#include <cstdio>
+
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -149,6 +151,27 @@ QString storageTypeName(FieldType type) {
   }
 }
 
+namespace {
+
+// Fixed-width storage texts, formatted by hand: QDate::toString parses its format text on
+// every call, which dominated the import of date columns.
+QString isoDate(const QDate& d) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+  return QString::fromLatin1(buf);
+}
+
+QString isoTime(const QTime& t) {
+  char buf[16];
+  if (t.msec())
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", t.hour(), t.minute(), t.second(), t.msec());
+  else
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour(), t.minute(), t.second());
+  return QString::fromLatin1(buf);
+}
+
+}  // namespace
+
 QVariant toStorageValue(const QVariant& v, FieldType type) {
   if (!v.isValid() || v.isNull()) return QVariant();
   switch (type) {
@@ -165,16 +188,18 @@ QVariant toStorageValue(const QVariant& v, FieldType type) {
       return QVariant(v.toDouble());
     case FieldType::ftDate: {
       const QDate d = v.typeId() == QMetaType::QDateTime ? v.toDateTime().date() : v.toDate();
-      return d.isValid() ? QVariant(d.toString(QStringLiteral("yyyy-MM-dd"))) : QVariant();
+      return d.isValid() && d.year() > 0 ? QVariant(isoDate(d)) : QVariant();
     }
     case FieldType::ftTime: {
       const QTime t = v.typeId() == QMetaType::QDateTime ? v.toDateTime().time() : v.toTime();
       if (!t.isValid()) return QVariant();
-      return QVariant(t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss")));
+      return QVariant(isoTime(t));
     }
     case FieldType::ftDateTime: {
       const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0)) : v.toDateTime();
-      return dt.isValid() ? QVariant(dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) : QVariant();
+      return dt.isValid() && dt.date().year() > 0
+                 ? QVariant(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(QTime(dt.time().hour(), dt.time().minute(), dt.time().second())))
+                 : QVariant();
     }
     case FieldType::ftBytes:
     case FieldType::ftVarBytes:
