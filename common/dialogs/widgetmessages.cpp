@@ -147,6 +147,7 @@ bool WidgetMessages::askFile(const FileRequest& request, QString& path) {
   QFileDialog dialog(dialogParent(), request.caption, request.directory, request.filter);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.objectName.isEmpty()) dialog.setObjectName(request.objectName);
   if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted) return false;

@@ -53,6 +53,7 @@ struct FileRequest {
   QString fileName;
   QString filter;       // Qt filter text, "Models (*.mdl);;All files (*)"
   QString defaultSuffix;
+  QString objectName;   // the dialog's object name, when it has one
 };
 
 class Messages {

@@ -24,7 +24,11 @@
 #include "common/text/settings.h"
 #include "library/designer/cellpopup.h"
 #include "library/designer/stringgrid.h"
+#include "library/designer/uajout.h"
 #include "library/designer/uhelp.h"
+#include "library/designer/umdiclient.h"
+#include "library/designer/ushowta.h"
+#include "library/designer/usuppr.h"
 #include "library/exports/libstate.h"
 #include "library/exports/lifecycle.h"
 
@@ -109,6 +113,7 @@ TFormPrincipale::TFormPrincipale(QWidget* parent) : QMainWindow(parent) {
   // Step 4: file name, link brush, help file.
   doc_.setFileName(QString());
   linkBrush_ = QBrush(palette().color(QPalette::Button), Qt::SolidPattern);
+  mdi_->setBackground(linkBrush_);
   helpFile_ = THelpWindow::helpFile();
 
   // Step 5: option ticks; the tool bar is shown once the window is complete.
@@ -147,6 +152,8 @@ TFormPrincipale::TFormPrincipale(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormPrincipale::~TFormPrincipale() {
+  // Table windows go while the document they show still exists.
+  for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
   // The grid is deleted with the children, after the document member is gone.
   grid_->setDocument(nullptr);
   if (state().designer == this) state().designer = nullptr;
@@ -169,8 +176,9 @@ void TFormPrincipale::buildPanels() {
   toolBarPanel_->setPalette(barPalette);
   column->addWidget(toolBarPanel_);
 
-  mdi_ = new QMdiArea(central);
-  mdi_->setObjectName(QStringLiteral("MDIClient"));
+  auto* client = new TMDIClient(central);
+  client->setLineSource([this] { return TFormVisuTable::linkLinesOf(*this); });
+  mdi_ = client;
   column->addWidget(mdi_, 1);
 
   auto* panel1 = new QFrame(central);
@@ -449,10 +457,18 @@ bool TFormPrincipale::loadQueryFile(const QString& path) {
 
 designer::OsqContext TFormPrincipale::osqContext() const {
   designer::OsqContext context;
-  // The stored (possibly cut) path: the query records the name the designer shows.
-  context.modelPath = state().modelPath;
+  // The path the model is read from: the stored path may be cut or lower-cased, and then
+  // names no file on a case-sensitive file system, so the loader would find no tables.
+  context.modelPath = modelReader().path().isEmpty() ? state().modelPath : modelReader().path();
   context.temporaryDirectory = tempDirectory_;
   context.openTable = designerHooks().openTable;
+  if (!context.openTable) {
+    auto* self = const_cast<TFormPrincipale*>(this);
+    context.openTable = [self](designer::QueryDocument&, const designer::QueryTable& table) -> designer::QueryTable* {
+      TFormVisuTable* window = TFormVisuTable::open(*self, table);
+      return window ? window->table() : nullptr;
+    };
+  }
   return context;
 }
 
@@ -531,12 +547,18 @@ void TFormPrincipale::executeAndShow() {
 void TFormPrincipale::quit() { exitDesigner(); }
 
 void TFormPrincipale::addTable() {
-  if (designerHooks().addTable) designerHooks().addTable(*this);
+  if (designerHooks().addTable)
+    designerHooks().addTable(*this);
+  else
+    TFormAjouterTables::run(*this);
   updateButtons();
 }
 
 void TFormPrincipale::removeTable() {
-  if (designerHooks().removeTable) designerHooks().removeTable(*this);
+  if (designerHooks().removeTable)
+    designerHooks().removeTable(*this);
+  else
+    TFormSupprimerTables::run(*this);
   updateButtons();
 }
 
@@ -550,6 +572,7 @@ void TFormPrincipale::changeModel() {
   request.caption = LoadText(182);
   request.filter = designer::toQtFileFilter(LoadText(183));
   request.defaultSuffix = QStringLiteral("mdl");
+  request.objectName = QStringLiteral("OpenDialogMDL");
   QString path;
   if (!messages().askFile(request, path)) return;
   if (!QFileInfo(path).isFile()) return;  // the open dialog only offers existing files
