@@ -99,9 +99,7 @@ void moveAggregatesRight(QueryDocument& doc, const SqlWords& words) {
   }
   for (int c : moved) {
     const int target = doc.spareColumn();
-    const int width = doc.columnWidth(c);
     for (int r = 1; r < doc.rowCount(); ++r) doc.setCell(target, r, doc.cell(c, r));
-    doc.setColumnWidth(target, width);
   }
   for (qsizetype i = moved.size() - 1; i >= 0; --i) doc.deleteColumn(moved[i]);
   doc.setModified(modified);
