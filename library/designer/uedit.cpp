@@ -47,7 +47,10 @@ constexpr int kField = 136;
 constexpr int kAlphaNum = 137;
 }  // namespace text
 
-constexpr int kDiscSize = 28;
+// The indicator image; the disc fills its middle (a quarter to three quarters of the width,
+// a quarter of the height plus 2 to three quarters minus 2), a circle in this size.
+constexpr int kDiscWidth = 24;
+constexpr int kDiscHeight = 32;
 const QColor kValidColor(0, 128, 0);
 const QColor kIncompleteColor(255, 128, 0);
 const QColor kInvalidColor(255, 0, 0);
@@ -126,7 +129,7 @@ void TFormEdCriteres::buildWindow(const QString& fieldName) {
   edit_->setMinimumWidth(420);
   disc_ = new QLabel(this);
   disc_->setObjectName(QStringLiteral("ImageSyntaxe"));
-  disc_->setFixedSize(kDiscSize, kDiscSize);
+  disc_->setFixedSize(kDiscWidth, kDiscHeight);
 
   // Signs and parentheses.
   struct Piece {
