@@ -33,6 +33,15 @@ inline void frenchLibrary() {
   startFormats();
 }
 
+// Installed before the fixture's document and context read any text.
+struct FrenchLibraryTexts {
+  FrenchLibraryTexts() {
+    installStringTable(QStringLiteral(":/strings/library.txt"));
+    setLanguage(1);
+    startFormats();
+  }
+};
+
 class DemoTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -90,6 +99,7 @@ class DemoTest : public ::testing::Test {
 
   bool run() { return ExecuteQuery(context, query); }
 
+  FrenchLibraryTexts texts;
   ::korvi::testing::ScopedRecorder rec;
   QTemporaryDir dir;
   QString demoDir;
