@@ -15,6 +15,7 @@
 #include "common/text/strings.h"
 #include "library/designer/querydocument.h"
 #include "library/designer/uhelp.h"
+#include "library/designer/umain.h"
 #include "library/designer/uvaleurs.h"
 #include "library/sql/criteria.h"
 
@@ -331,6 +332,12 @@ bool editCriteria(QWidget* parent, designer::QueryDocument& document, int column
   if (!document.columnHasField(column)) return false;
   TFormEdCriteres editor(document, column, row, parent);
   return editor.exec() == QDialog::Accepted;
+}
+
+void installCriteriaEditorHook() {
+  designerHooks().editCriteria = [](TFormPrincipale& designer, int column, int row) {
+    return editCriteria(&designer, designer.document(), column, row);
+  };
 }
 
 }  // namespace korvi::selq

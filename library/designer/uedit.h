@@ -83,4 +83,8 @@ class TFormEdCriteres : public QDialog {
 // (false) for any other cell.
 bool editCriteria(QWidget* parent, designer::QueryDocument& document, int column, int row);
 
+// Plugs the editor into the designer window's criteria hook (F2, the cell popup's editor
+// item, a double-click on a criteria cell).
+void installCriteriaEditorHook();
+
 }  // namespace korvi::selq

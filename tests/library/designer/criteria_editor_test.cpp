@@ -2,11 +2,13 @@
 // limit, the live check and OK, Cancel and the modified flag, parameter markers.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "designerfixture.h"
 #include "library/designer/uedit.h"
@@ -293,6 +295,19 @@ TEST_F(CriteriaEditorTest, EntryPointOnlyOnCriteriaCellsOfFields) {
   EXPECT_FALSE(selq::editCriteria(nullptr, doc, kNom, 15));
   EXPECT_FALSE(selq::editCriteria(nullptr, doc, doc.spareColumn(), 6));
   EXPECT_TRUE(rec->boxes.isEmpty());
+
+  // On a criteria cell the editor runs modally and its OK reaches the cell.
+  bool sawEditor = false;
+  QTimer::singleShot(0, [&] {
+    auto* ed = qobject_cast<TFormEdCriteres*>(QApplication::activeModalWidget());
+    if (!ed) return;
+    sawEditor = true;
+    QTest::keyClicks(ed->editor(), QStringLiteral("COMMENCEPAR Dup"));
+    QTest::keyClick(ed->editor(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(selq::editCriteria(nullptr, doc, kNom, 9));
+  EXPECT_TRUE(sawEditor);
+  EXPECT_EQ(doc.cell(kNom, 9), QStringLiteral("COMMENCEPAR Dup"));
 }
 
 }  // namespace
