@@ -299,13 +299,19 @@ void TFormEdCriteres::SpeedButtonValeursClick() {
 void TFormEdCriteres::SpeedButtonAideClick() { THelpWindow::showHelp(QStringLiteral("Editeur")); }
 
 QString TFormEdCriteres::pickedValueText(const QString& value, FieldType type) {
+  const sql::CriteriaKeywords kw = sql::CriteriaKeywords::current();
+  // The engine shows logical values as "True" and "False"; the criteria language wants the
+  // words of the interface language.
+  if (type == FieldType::ftBoolean) {
+    if (value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return kw.trueWord;
+    if (value.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return kw.falseWord;
+  }
   bool quote = type == FieldType::ftDateTime || value.contains(kSpace);
   // Unquoted, a sign or parenthesis inside the value would cut it into several tokens and a
   // value equal to a keyword would be read as that keyword.
   for (QChar c : QStringLiteral("()<>"))
     if (value.contains(c)) quote = true;
   const QString upper = value.toUpper();
-  const sql::CriteriaKeywords kw = sql::CriteriaKeywords::current();
   for (const QString* word : {&kw.andWord, &kw.orWord, &kw.startsWith, &kw.endsWith, &kw.contains, &kw.like})
     if (upper == *word) quote = true;
   return quote ? QLatin1Char('"') + value + QLatin1Char('"') : value;
@@ -331,6 +337,8 @@ bool editCriteria(QWidget* parent, designer::QueryDocument& document, int column
   if (row < designer::gridrow::kFirstCriteria || row > designer::gridrow::kLast) return false;
   if (!document.columnHasField(column)) return false;
   TFormEdCriteres editor(document, column, row, parent);
+  // Modal to the designer only, so that the help window opened from the editor can be used.
+  if (parent) editor.setWindowModality(Qt::WindowModal);
   return editor.exec() == QDialog::Accepted;
 }
 

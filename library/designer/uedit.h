@@ -50,7 +50,7 @@ class TFormEdCriteres : public QDialog {
 
   // The text as the value picker inserts it: between double quotes when it holds a space
   // (or a character the criteria language would cut it at, or is a keyword) or the field
-  // is a date-time one, else unchanged.
+  // is a date-time one, else unchanged. A logical value becomes the true or false keyword.
   static QString pickedValueText(const QString& value, engine::FieldType type);
 
  private:

@@ -124,6 +124,9 @@ TEST_F(CriteriaValuesTest, PickedValuesAreQuotedWhenTheyWouldNotStayOneValue) {
             QStringLiteral("\"31/12/1995\""));
   EXPECT_EQ(TFormEdCriteres::pickedValueText(QStringLiteral("a<b"), FieldType::ftString), QStringLiteral("\"a<b\""));
   EXPECT_EQ(TFormEdCriteres::pickedValueText(QStringLiteral("Ou"), FieldType::ftString), QStringLiteral("\"Ou\""));
+  // Logical values arrive as the words of the criteria language.
+  EXPECT_EQ(TFormEdCriteres::pickedValueText(QStringLiteral("True"), FieldType::ftBoolean), QStringLiteral("VRAI"));
+  EXPECT_EQ(TFormEdCriteres::pickedValueText(QStringLiteral("False"), FieldType::ftBoolean), QStringLiteral("FAUX"));
 }
 
 TEST_F(CriteriaValuesTest, EditorInsertsThePickedValue) {
