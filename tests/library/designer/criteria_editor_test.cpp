@@ -148,6 +148,20 @@ TEST_F(CriteriaEditorTest, KeywordButtonsInsertTheWordsOfTheLanguage) {
   EXPECT_EQ(dates.syntaxState(), sql::kSyntaxValid);
 }
 
+TEST_F(CriteriaEditorTest, EnglishInterfaceUsesEnglishWords) {
+  setLanguage(2);
+  TFormEdCriteres ed(doc, kNom, 6);
+  EXPECT_EQ(ed.windowTitle(), QStringLiteral("Criteria editor"));
+  EXPECT_EQ(button(ed, "SpeedButtonCommence")->text(), QStringLiteral("&StartsWith"));
+  click(ed, "SpeedButtonCommence");
+  QTest::keyClicks(ed.editor(), QStringLiteral("Dup"));
+  click(ed, "SpeedButtonOu");
+  click(ed, "SpeedButtonContient");
+  QTest::keyClicks(ed.editor(), QStringLiteral("ont"));
+  EXPECT_EQ(ed.text(), QStringLiteral("STARTSWITH Dup OR INCLUDES ont"));
+  EXPECT_EQ(ed.syntaxState(), sql::kSyntaxValid);
+}
+
 TEST_F(CriteriaEditorTest, NoPieceBeyond255Characters) {
   TFormEdCriteres ed(doc, kNom, 6);
   const QString fits(251, QLatin1Char('a'));
