@@ -51,17 +51,21 @@ TFormAjouterTables::TFormAjouterTables(TFormPrincipale& designer) : QDialog(&des
   layout->addLayout(buttons);
   resize(300, 260);
 
-  connect(ListBoxListeTables, &QListWidget::itemClicked, this, [this] {
-    BtnAjouter->setEnabled(ListBoxListeTables->currentRow() >= 0);
+  // Enabled by a chosen entry, not by the focus frame the list puts on its first entry.
+  connect(ListBoxListeTables, &QListWidget::itemSelectionChanged, this, [this] {
+    BtnAjouter->setEnabled(selectedRow() >= 0);
     BtnTerminer->setEnabled(true);
   });
-  connect(ListBoxListeTables, &QListWidget::currentRowChanged, this,
-          [this](int row) { BtnAjouter->setEnabled(row >= 0); });
   connect(ListBoxListeTables, &QListWidget::itemDoubleClicked, this,
           [this] { designer_.guarded([&] { BtnAjouterClick(); }); });
   connect(BtnAjouter, &QPushButton::clicked, this, [this] { designer_.guarded([&] { BtnAjouterClick(); }); });
   // "Fermer" is both the cancel and the default button.
   connect(BtnTerminer, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int TFormAjouterTables::selectedRow() const {
+  const QList<QListWidgetItem*> chosen = ListBoxListeTables->selectedItems();
+  return chosen.isEmpty() ? -1 : ListBoxListeTables->row(chosen.first());
 }
 
 bool TFormAjouterTables::FormShow() {
@@ -79,7 +83,7 @@ bool TFormAjouterTables::FormShow() {
 }
 
 void TFormAjouterTables::BtnAjouterClick() {
-  const int row = ListBoxListeTables->currentRow();
+  const int row = selectedRow();
   if (row < 0 || row >= offered_.size()) return;
   const designer::OfferedTable entry = offered_.at(row);
   designer::QueryTable table;

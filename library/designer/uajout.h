@@ -35,6 +35,8 @@ class TFormAjouterTables : public QDialog {
   bool addedAny() const { return addedAny_; }
 
  private:
+  // The chosen entry, or -1.
+  int selectedRow() const;
   TFormPrincipale& designer_;
   QListWidget* ListBoxListeTables = nullptr;
   QPushButton* BtnAjouter = nullptr;

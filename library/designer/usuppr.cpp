@@ -40,10 +40,16 @@ TFormSupprimerTables::TFormSupprimerTables(TFormPrincipale& designer) : QDialog(
   layout->addLayout(buttons);
   resize(300, 260);
 
-  connect(ListBoxListeTables, &QListWidget::currentRowChanged, this,
-          [this](int row) { BtnSupprimer->setEnabled(row >= 0); });
+  // Enabled by a chosen entry, not by the focus frame the list puts on its first entry.
+  connect(ListBoxListeTables, &QListWidget::itemSelectionChanged, this,
+          [this] { BtnSupprimer->setEnabled(selectedRow() >= 0); });
   connect(BtnSupprimer, &QPushButton::clicked, this, [this] { designer_.guarded([&] { BtnSupprimerClick(); }); });
   connect(BtnTerminer, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int TFormSupprimerTables::selectedRow() const {
+  const QList<QListWidgetItem*> chosen = ListBoxListeTables->selectedItems();
+  return chosen.isEmpty() ? -1 : ListBoxListeTables->row(chosen.first());
 }
 
 void TFormSupprimerTables::FormShow() {
@@ -54,7 +60,7 @@ void TFormSupprimerTables::FormShow() {
 }
 
 void TFormSupprimerTables::BtnSupprimerClick() {
-  const int row = ListBoxListeTables->currentRow();
+  const int row = selectedRow();
   if (row < 0) return;
   const QString longName = ListBoxListeTables->item(row)->text();
   for (TFormVisuTable* w : TFormVisuTable::windowsOf(designer_)) {

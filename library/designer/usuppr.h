@@ -35,6 +35,8 @@ class TFormSupprimerTables : public QDialog {
   const QList<QPointer<TFormVisuTable>>& pendingRemovals() const { return pending_; }
 
  private:
+  // The chosen entry, or -1.
+  int selectedRow() const;
   TFormPrincipale& designer_;
   QListWidget* ListBoxListeTables = nullptr;
   QPushButton* BtnSupprimer = nullptr;

@@ -32,6 +32,11 @@ TEST_F(TableWindowTest, AddDialogOpensWindowsOnTheSlotGridAndClosesWhenEmpty) {
             (QStringList{"Clients", "Commandes", "Lignes de commande", "Produits", "Villes"}));
   auto* add = dialog.findChild<QPushButton*>(QStringLiteral("BtnAjouter"));
   EXPECT_FALSE(add->isEnabled());
+  // The focus frame on an entry chooses nothing.
+  dialog.list()->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+  EXPECT_FALSE(add->isEnabled());
+  dialog.BtnAjouterClick();
+  EXPECT_EQ(d.tableWindowCount(), 0);
 
   dialog.list()->setCurrentRow(0);
   EXPECT_TRUE(add->isEnabled());
