@@ -19,6 +19,30 @@ bool isDecimalType(FieldType type) {
   return type == FieldType::ftFloat || type == FieldType::ftCurrency || type == FieldType::ftBCD;
 }
 
+// The definition of a result column in the host's table. A text column whose size the
+// statement did not give (a computed column) is sized to its longest value, and becomes a
+// memo when that does not fit a Paradox text field, so no value is cut.
+engine::FieldDesc hostField(const ResultSet& result, int field, const QString& name) {
+  const engine::ResultField& rf = result.field(field);
+  engine::FieldDesc desc{name, rf.type, rf.size, rf.decimals};
+  if (rf.type != FieldType::ftString || (rf.size >= 1 && rf.size <= 255)) return desc;
+  qsizetype longest = 1;
+  for (qint64 first = 0; first < result.rowCount();) {
+    const QList<engine::Row> page = result.fetchRows(first, kWalkPage);
+    if (page.isEmpty()) break;
+    first += page.size();
+    for (const engine::Row& row : page)
+      if (field < row.size()) longest = std::max(longest, row[field].toString().size());
+  }
+  if (longest > 255) {
+    desc.type = FieldType::ftMemo;
+    desc.size = 10;
+  } else {
+    desc.size = int(longest);
+  }
+  return desc;
+}
+
 QString fileNamePart(const QString& path) {
   const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
   return path.mid(cut + 1);
@@ -135,15 +159,14 @@ qint64 writeHostTable(engine::Engine& engine, const ResultSet& result, const QSt
   QStringList names;
   QList<int> sources;
   for (int f : visibleFields(result)) {
-    const engine::ResultField& rf = result.field(f);
-    const QString name = paradoxFieldName(rf.displayName(), names);
+    const QString name = paradoxFieldName(result.field(f).displayName(), names);
     if (name.isEmpty()) {
       ShowMessageBox(QStringLiteral("Internal error : too many fields with same name."), MsgKind::Information, mbOK,
                      mbOK);
       continue;
     }
     names << name;
-    defs << engine::FieldDesc{name, rf.type, rf.size, rf.decimals};
+    defs << hostField(result, f, name);
     sources << f;
   }
   std::unique_ptr<engine::NewTable> table;
