@@ -1,6 +1,7 @@
 #pragma once
 // The captions of the message dialog's buttons and boxes, in the interface language.
 
+#include "common/text/settings.h"
 #include <QString>
 
 #include "common/text/messages.h"
@@ -8,7 +9,7 @@
 namespace korvi {
 
 // Which deliverable runs: the two carry the same captions under different text numbers.
-enum class DeliverableKind { Editor, Library };
+using DeliverableKind = Deliverable;
 
 struct DialogTexts {
   // Buttons, in the order of the string table: OK, Cancel, Yes, No, Abort, Retry, Ignore,
