@@ -54,8 +54,22 @@ const engine::Row* ResultTableModel::row(int r) const {
 }
 
 QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+  if (!index.isValid()) return {};
   const int field = fieldOfColumn(index.column());
+  if (role == Qt::TextAlignmentRole && field >= 0) {
+    // Numbers line up on the right.
+    switch (result_->field(field).type) {
+      case engine::FieldType::ftSmallint:
+      case engine::FieldType::ftInteger:
+      case engine::FieldType::ftWord:
+      case engine::FieldType::ftAutoInc:
+      case engine::FieldType::ftFloat:
+      case engine::FieldType::ftCurrency:
+      case engine::FieldType::ftBCD: return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+      default: return {};
+    }
+  }
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const engine::Row* values = row(index.row());
   if (field < 0 || !values || field >= values->size()) return {};
   QString text = valueText((*values)[field], result_->field(field).type);

@@ -58,7 +58,10 @@ QList<int> visibleFields(const ResultSet& result) {
 }
 
 QString valueText(const QVariant& value, FieldType type, QChar decimal) {
-  QString text = engine::displayText(value, type);
+  // Reals show 15 significant digits, so a sum such as 1405.6000000000001 reads 1405.6.
+  const bool real = (type == FieldType::ftFloat || type == FieldType::ftBCD) && value.typeId() == QMetaType::Double;
+  QString text = real ? QString::number(value.toDouble(), 'g', 15) : engine::displayText(value, type);
+  if (real && text.contains(QLatin1Char('e'))) text = engine::displayText(value, type);
   if (decimal != QLatin1Char('.') && isDecimalType(type)) text.replace(QLatin1Char('.'), decimal);
   return text;
 }

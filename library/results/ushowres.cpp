@@ -122,6 +122,7 @@ TFormVisuResultat::TFormVisuResultat(sql::ExecutedQuery& query, ResultWindowOpti
     if (rs->recNo() == 0 || rs->bof()) rs->first();
   }
   model_->setResultSet(resultSet());
+  fitColumns();
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (syncing_ || !current.isValid()) return;
@@ -335,6 +336,17 @@ void TFormVisuResultat::afterMove() {
   if (formView_) updateForm();
 }
 
+void TFormVisuResultat::fitColumns() {
+  // Widths from the header and the first page of rows: the grid never reads the whole result.
+  const QFontMetrics fm = grid_->fontMetrics();
+  const int rows = std::min(model_->rowCount(), 50);
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    int width = fm.horizontalAdvance(model_->headerData(c, Qt::Horizontal).toString());
+    for (int r = 0; r < rows; ++r) width = std::max(width, fm.horizontalAdvance(model_->data(model_->index(r, c)).toString()));
+    grid_->setColumnWidth(c, std::clamp(width + 16, 40, 400));
+  }
+}
+
 void TFormVisuResultat::syncGrid() {
   engine::ResultSet* rs = resultSet();
   if (!rs || formView_ || model_->resultSet() == nullptr || rs->recNo() == 0) return;
@@ -453,6 +465,7 @@ void TFormVisuResultat::showGrid() {
   liste->setChecked(true);
   fiche->setChecked(false);
   model_->setResultSet(resultSet());
+  fitColumns();
   syncGrid();
   updateNavigation();
 }

@@ -122,6 +122,7 @@ class TFormVisuResultat : public QMdiSubWindow {
   QAction* menuItem(QMenu* menu, const char* name, int text, std::function<void()> command);
   void buildForm();
   void afterMove();
+  void fitColumns();
   void syncGrid();
   void updateNavigation();
   void updateForm();

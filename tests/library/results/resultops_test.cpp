@@ -19,6 +19,15 @@ TEST_F(ResultsTest, CaptionAndRecordLabel) {
   EXPECT_EQ(recordLabel(3, -1), "Fiche n° 3");
 }
 
+TEST(ValueTextTest, RealsReadAsTheyWereMeant) {
+  EXPECT_EQ(valueText(1405.6000000000001, FieldType::ftFloat), "1405.6");
+  EXPECT_EQ(valueText(0.1 + 0.2, FieldType::ftFloat, QLatin1Char(',')), "0,3");
+  EXPECT_EQ(valueText(3.0, FieldType::ftCurrency, QLatin1Char(',')), "3,00");
+  EXPECT_EQ(valueText(qint64(12), FieldType::ftInteger, QLatin1Char(',')), "12");
+  EXPECT_EQ(valueText(QString("1.5"), FieldType::ftString, QLatin1Char(',')), "1.5");  // text stays text
+  EXPECT_EQ(valueText(QVariant(), FieldType::ftFloat), QString());
+}
+
 TEST_F(ResultsTest, EmptyMeansNoCountOrNoRow) {
   engine::ResultSet& rs = adopt({field("A", FieldType::ftString)}, {{QString("x")}});
   rs.first();
