@@ -25,6 +25,7 @@
 #include "library/designer/cellpopup.h"
 #include "library/designer/stringgrid.h"
 #include "library/designer/uajout.h"
+#include "library/designer/uedit.h"
 #include "library/designer/uhelp.h"
 #include "library/designer/umdiclient.h"
 #include "library/designer/ushowta.h"
@@ -634,11 +635,11 @@ void TFormPrincipale::openCriteriaEditor(int column, int row) {
 }
 
 void TFormPrincipale::editCell(int column, int row, bool formerModified) {
-  const auto& edit = designerHooks().editCriteria;
-  if (!edit) return;
+  const auto& hook = designerHooks().editCriteria;
   // The query counts as modified while the editor is open; Cancel restores the flag.
   doc_.setModified(true);
-  if (!edit(*this, column, row)) {
+  const bool accepted = hook ? hook(*this, column, row) : editCriteria(this, doc_, column, row);
+  if (!accepted) {
     doc_.setModified(formerModified);
     return;
   }
