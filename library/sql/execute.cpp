@@ -121,6 +121,7 @@ bool ExecuteQuery(RunContext& context, ExecutedQuery& query, engine::Engine* eng
       wait.reset();
       wait.emplace();
       query.open(eng);
+      if (!query.resultSet()) throw engine::EngineError(QStringLiteral("the statement gave no result"));
       engine::ResultSet& result = *query.resultSet();
       if (!settings.showNbRecord)
         setRecordCount(-1);
