@@ -6,12 +6,35 @@
 #include <QMdiArea>
 
 #include "common/dialogs/waitcursor.h"
+#include "library/results/runhooks.h"
 #include "common/text/messages.h"
 #include "common/text/strings.h"
 #include "library/designer/umain.h"
 #include "library/exports/libstate.h"
 
 namespace korvi::selq {
+
+
+namespace {
+
+// Running a query, its result window and the SQL window plug into the designer's hooks,
+// unless the host's own code (or a test) has put something there already.
+void installResultHooks() {
+  if (designerHooks().runQuery) return;
+  results::installRunHooks({
+      [] { return state().designer.data(); },
+      []() -> const ModelFile& { return modelReader(); },
+      [](results::ResultWindowOptions& o) {
+        const LibraryState& s = state();
+        o.customButtonVisible = s.customButtonVisible;
+        o.customButtonCaption = s.customButtonCaption;
+        o.hostWindow = s.hostWindow;
+        o.startupDirectory = s.startupDirectory;
+        o.notifyHost = [] { postHostNotification(); };
+      }});
+}
+
+}  // namespace
 namespace {
 
 bool fileExists(const QString& path) {
@@ -54,6 +77,7 @@ int runDesigner(const QString& modelPath) {
       s.designer->show();
       s.designer->raise();
     } else {
+      installResultHooks();
       s.designer = new TFormPrincipale;
       s.designer->showMaximized();
     }
