@@ -326,6 +326,7 @@ TEST_F(ExportsTest, LoadMdlStopsWhenSavingFails) {
 
 TEST_F(ExportsTest, ExecuteAndDisplayFollowTheirHooks) {
   TFormPrincipale& d = run();
+  designerHooks() = DesignerHooks();  // this test plugs in pieces of its own
   // Nothing plugged in: execution fails, nothing to display.
   EXPECT_EQ(kvslExecuteQuery(), 1);
   EXPECT_EQ(kvslDisplayResult(), 1);
