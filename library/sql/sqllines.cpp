@@ -1,11 +1,23 @@
 #include "library/sql/sqllines.h"
 
 namespace korvi::sql {
+namespace {
+
+// Lines grow fragment by fragment up to the wrap length: give each its room once instead
+// of reallocating at every fragment.
+QString& roomFor(QStringList& lines, qsizetype size) {
+  if (lines.isEmpty()) lines.append(QString());
+  if (lines.last().size() + size > kMaxLineLength) lines.append(QString());
+  QString& last = lines.last();
+  const qsizetype needed = last.size() + 1 + size;
+  if (last.capacity() < needed) last.reserve(std::max<qsizetype>(needed, kMaxLineLength + 1));
+  return last;
+}
+
+}  // namespace
 
 void AppendFragment(QStringList& lines, const QString& text) {
-  if (lines.isEmpty()) lines.append(QString());
-  if (lines.last().size() + text.size() > kMaxLineLength) lines.append(QString());
-  QString& last = lines.last();
+  QString& last = roomFor(lines, text.size());
   last += QLatin1Char(' ');
   last += text;
 }
@@ -13,9 +25,7 @@ void AppendFragment(QStringList& lines, const QString& text) {
 void AppendFragment(QStringList& lines, std::initializer_list<QStringView> pieces) {
   qsizetype size = 0;
   for (QStringView piece : pieces) size += piece.size();
-  if (lines.isEmpty()) lines.append(QString());
-  if (lines.last().size() + size > kMaxLineLength) lines.append(QString());
-  QString& last = lines.last();
+  QString& last = roomFor(lines, size);
   last += QLatin1Char(' ');
   for (QStringView piece : pieces) last += piece;
 }
