@@ -73,10 +73,7 @@ HostWindow::HostWindow(QWidget* parent) : QWidget(parent) {
     log(QStringLiteral("kvslExit()"));
   });
   addButton("kvslIsRunning", [this] { logResult(QStringLiteral("kvslIsRunning()"), api_.isRunning()); });
-  addButton("kvslLoadOSQ", [this] {
-    logResult(QStringLiteral("kvslLoadOSQ(\"%1\")").arg(queryEdit_->text()),
-              api_.loadOsq(toArgument(queryEdit_->text()).constData()));
-  });
+  addButton("kvslLoadOSQ", [this] { loadQuery(); });
   addButton("kvslLoadMDL", [this] {
     logResult(QStringLiteral("kvslLoadMDL(\"%1\")").arg(modelEdit_->text()),
               api_.loadMdl(toArgument(modelEdit_->text()).constData()));
@@ -205,6 +202,21 @@ bool HostWindow::loadLibrary(const QString& path) {
 }
 
 void HostWindow::setModelPath(const QString& path) { modelEdit_->setText(path); }
+
+void HostWindow::setQueryPath(const QString& path) { queryEdit_->setText(path); }
+
+void HostWindow::loadQuery() {
+  if (!ready()) return;
+  logResult(QStringLiteral("kvslLoadOSQ(\"%1\")").arg(queryEdit_->text()),
+            api_.loadOsq(toArgument(queryEdit_->text()).constData()));
+}
+
+void HostWindow::executeAndDisplay() {
+  if (!ready()) return;
+  const int executed = api_.executeQuery();
+  logResult(QStringLiteral("kvslExecuteQuery()"), executed);
+  if (executed == 0) logResult(QStringLiteral("kvslDisplayResult()"), api_.displayResult());
+}
 
 void HostWindow::runDesigner() {
   if (!ready()) return;

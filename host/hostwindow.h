@@ -46,6 +46,11 @@ class HostWindow : public QWidget {
   void setModelPath(const QString& path);
   // The run export on the model field.
   void runDesigner();
+  void setQueryPath(const QString& path);
+  // The load export on the query field.
+  void loadQuery();
+  // The execute export, then the display export when it succeeded.
+  void executeAndDisplay();
 
  protected:
   bool event(QEvent* event) override;
