@@ -92,6 +92,9 @@ static int countLines(const char* text) {
 int main(int argc, char** argv) {
   char model[1024], other[1024], missing[1024], query[1024], buffer[512];
   const char* dir = argc > 1 ? argv[1] : "chost-work";
+  /* Optional: a directory holding the demo database, its model and saved queries. */
+  const char* demo = argc > 2 ? argv[2] : NULL;
+  char demoModel[1024], demoQuery[1024];
   const char* answers = getenv("KORVI_ANSWERS");
   const char* logPath = getenv("KORVI_MESSAGE_LOG");
   char* log;
@@ -207,6 +210,23 @@ int main(int argc, char** argv) {
   CHECK(kv.execute() == 1);
   CHECK(kv.run(model) == 0);
   CHECK(kv.isRunning() == 1);
+
+  /* A saved query of the demo database: loaded, executed and shown, its SQL read back. */
+  if (demo) {
+    snprintf(demoModel, sizeof demoModel, "%s/ventes.mdl", demo);
+    snprintf(demoQuery, sizeof demoQuery, "%s/montant_par_client.osq", demo);
+    CHECK(kv.loadMdl(demoModel) == 0);
+    CHECK(kv.loadOsq(demoQuery) == 0);
+    CHECK(kv.display() == 1); /* nothing executed yet */
+    CHECK(kv.execute() == 0);
+    CHECK(kv.display() == 0);
+    count = kv.lineCount();
+    CHECK(count > 2);
+    memset(buffer, 0, sizeof buffer);
+    kv.line(1, buffer);
+    CHECK(strncmp(buffer, "SELECT", 6) == 0 || strncmp(buffer, " SELECT", 7) == 0);
+    for (i = 0; i < 10; ++i) CHECK(kv.isRunning() == 1);
+  }
 
   /* The host's usual ending. */
   kv.exitDesigner();
