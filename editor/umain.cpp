@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "common/dialogs/dialogs.h"
+#include "common/dialogs/unattended.h"
 #include "common/ini/inifile.h"
 #include "common/engine/types.h"
 #include "common/text/messages.h"
@@ -188,10 +189,18 @@ void TFormPrincipale::mnuLienAfficherClick() {
 }
 
 void TFormPrincipale::mnuAideAProposdeClick() {
-  QMessageBox::about(this, LoadText(77).remove(QLatin1Char('&')).remove(QStringLiteral(" ...")),
-                     QStringLiteral("Relmap 32\n\n") +
-                         frenchOrEnglish("Éditeur de modèles relationnels", "Relational model editor") +
-                         QStringLiteral("\n") + session().ModelPath);
+  const QString text = QStringLiteral("Relmap 32\n\n") +
+                       frenchOrEnglish("Éditeur de modèles relationnels", "Relational model editor") +
+                       QStringLiteral("\n") + session().ModelPath;
+  if (unattendedSession()) {
+    // Unattended runs get the about text as a logged box instead of a dialog that waits.
+    MessageRequest r;
+    r.text = text;
+    r.kind = MsgKind::Plain;
+    messages().showMessage(r);
+    return;
+  }
+  QMessageBox::about(this, LoadText(77).remove(QLatin1Char('&')).remove(QStringLiteral(" ...")), text);
 }
 
 void TFormPrincipale::closeEvent(QCloseEvent* event) {

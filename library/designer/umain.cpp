@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "common/dialogs/unattended.h"
 #include "common/text/messages.h"
 #include "common/text/paths.h"
 #include "common/text/strings.h"
@@ -608,6 +609,14 @@ void TFormPrincipale::showSql() {
 }
 
 void TFormPrincipale::about() {
+  if (unattendedSession()) {
+    // Unattended hosts get the about text as a logged box instead of a dialog that waits.
+    MessageRequest r;
+    r.text = QStringLiteral("%1\nVersion %2").arg(QLatin1String(kProductName), QLatin1String(kVersion));
+    r.kind = MsgKind::Plain;
+    messages().showMessage(r);
+    return;
+  }
   QDialog box(this);
   box.setObjectName(QStringLiteral("AboutBox"));
   box.setWindowTitle(LoadText(220).remove(QLatin1Char('&')));
