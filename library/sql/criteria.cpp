@@ -5,6 +5,7 @@
 #include <QStringView>
 #include <array>
 
+#include "common/text/formats.h"
 #include "library/designer/querydocument.h"
 #include "library/sql/buildsql.h"
 #include "library/sql/sqllines.h"
@@ -135,6 +136,17 @@ bool isParameterMarker(QStringView token) {
 
 bool isDateType(FieldType type) { return type == FieldType::ftDate || type == FieldType::ftDateTime; }
 
+// A date typed in the user's short date format (with an optional time after a space), as
+// the engine's month/day/year text; empty when the value is not such a date.
+QString engineDateText(QStringView token) {
+  const qsizetype space = token.indexOf(QLatin1Char(' '));
+  const QDate date = parseShortDate((space < 0 ? token : token.first(space)).toString());
+  if (!date.isValid()) return QString();
+  QString text = QLocale::c().toString(date, QStringLiteral("MM/dd/yyyy"));
+  if (space >= 0) text += token.sliced(space);
+  return text;
+}
+
 enum class Pending { None, StartsWith, EndsWith, Contains, Like };
 
 }  // namespace
@@ -248,6 +260,14 @@ CriteriaTranslation translateCriteriaText(const QString& text, const QString& re
           v = u"\"TRUE\"";
         } else if (type == FieldType::ftBoolean && upperEquals(token, kw.falseWord)) {
           v = u"\"FALSE\"";
+        } else if (dated) {
+          // The engine reads dates as month/day/year; the user types them in the short
+          // date format of the interface language (day first in French).
+          const QString engineDate = engineDateText(token);
+          if (!engineDate.isEmpty()) {
+            value = engineDate;
+            v = value;
+          }
         }
         const QStringView vq = carriesQuotes ? QStringView() : q;
         switch (pending) {
