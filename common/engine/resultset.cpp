@@ -128,7 +128,10 @@ QString displayText(const QVariant& v, FieldType type) {
     case QMetaType::Float: {
       const double d = v.toDouble();
       if (type == FieldType::ftCurrency) return QString::number(d, 'f', 2);
-      QString s = QString::number(d, 'f', QLocale::FloatingPointShortest);
+      // Sums and averages carry binary rounding noise (1405.6000000000001): show the value
+      // at 15 significant digits, the precision a double holds for any decimal.
+      const double shown = QString::number(d, 'g', 15).toDouble();
+      QString s = QString::number(shown, 'f', QLocale::FloatingPointShortest);
       if (s == QLatin1String("-0")) s = QStringLiteral("0");
       return s;
     }

@@ -131,6 +131,10 @@ TEST_F(ResultTest, DisplayFormsAndReadField) {
   EXPECT_EQ(displayText(false, FieldType::ftBoolean), QStringLiteral("False"));
   EXPECT_EQ(displayText(1e20, FieldType::ftFloat), QStringLiteral("100000000000000000000"));
   EXPECT_EQ(displayText(-0.0, FieldType::ftFloat), QStringLiteral("0"));
+  // A sum's binary rounding noise is not shown; real digits are.
+  EXPECT_EQ(displayText(1147.2 + 258.4, FieldType::ftFloat), QStringLiteral("1405.6"));
+  EXPECT_EQ(displayText(0.1 + 0.2, FieldType::ftFloat), QStringLiteral("0.3"));
+  EXPECT_EQ(displayText(123456789.123456, FieldType::ftFloat), QStringLiteral("123456789.123456"));
   EXPECT_EQ(displayText(QTime(1, 2, 3, 400), FieldType::ftTime), QStringLiteral("01:02:03"));
 }
 
