@@ -271,7 +271,7 @@ void SqliteCache::prepareSchema() {
     foreignLayout_ = true;
     throw EngineError(QStringLiteral("%1: cache made by another version").arg(file_));
   }
-  sqliteExec(db_, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"), file_);
+  sqliteExec(db_, QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536;"), file_);
   if (version == 0) {
     sqliteExec(db_, QStringLiteral(
         "BEGIN IMMEDIATE;"
