@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "common/engine/paradoxcodepage.h"
+#include "common/engine/codepages.h"
 #include "common/engine/paradoxformat.h"
 #include "common/engine/tablefiles.h"
 

@@ -14,7 +14,7 @@
 #include <ctime>
 #include <sys/stat.h>
 
-#include "common/engine/paradoxcodepage.h"
+#include "common/engine/codepages.h"
 #include "common/engine/paradoxformat.h"
 #include "common/engine/tablefiles.h"
 

@@ -1,7 +1,7 @@
 // Reading tables of older levels and other code pages, and damaged files.
 #include <QDir>
 
-#include "common/engine/paradoxcodepage.h"
+#include "common/engine/codepages.h"
 #include "paradoxtestutil.h"
 
 namespace korvi::engine::testing {

@@ -1,5 +1,5 @@
 #pragma once
-// Single-byte code pages of table files: the DOS code pages old tables were written in and
+// Single-byte code pages of table files (dBase and Paradox): the DOS code pages old tables were written in and
 // the Windows ones of later levels. Windows-1252 is the default.
 
 #include <QByteArray>

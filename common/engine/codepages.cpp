@@ -1,4 +1,4 @@
-#include "common/engine/paradoxcodepage.h"
+#include "common/engine/codepages.h"
 
 #include <QHash>
 #include <mutex>
