@@ -17,20 +17,7 @@ namespace korvi::engine {
 namespace {
 
 bool isBytesValue(FieldType t) {
-  switch (t) {
-    case FieldType::ftMemo:
-    case FieldType::ftFmtMemo:
-    case FieldType::ftBytes:
-    case FieldType::ftVarBytes:
-    case FieldType::ftBlob:
-    case FieldType::ftGraphic:
-    case FieldType::ftParadoxOle:
-    case FieldType::ftDBaseOle:
-    case FieldType::ftTypedBinary:
-      return true;
-    default:
-      return false;
-  }
+  return t == FieldType::ftMemo || t == FieldType::ftFmtMemo || isBinaryType(t);
 }
 
 bool isLocalTableFile(const QString& fileName, const QDir& dir) {

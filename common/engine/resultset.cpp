@@ -14,21 +14,6 @@ namespace korvi::engine {
 
 namespace {
 
-bool isBinary(FieldType t) {
-  switch (t) {
-    case FieldType::ftBytes:
-    case FieldType::ftVarBytes:
-    case FieldType::ftBlob:
-    case FieldType::ftGraphic:
-    case FieldType::ftParadoxOle:
-    case FieldType::ftDBaseOle:
-    case FieldType::ftTypedBinary:
-      return true;
-    default:
-      return false;
-  }
-}
-
 QString dateFormat() { return korvi::language().french ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("MM/dd/yyyy"); }
 
 QTime parseStoredTime(const QString& s) {
@@ -103,7 +88,7 @@ QVariant fromStorage(sqlite3_stmt* st, int column, FieldType type) {
       return dt.isValid() ? QVariant(dt) : QVariant(s);
     }
     default:
-      if (isBinary(type)) return blob();
+      if (isBinaryType(type)) return blob();
       break;
   }
   // Untyped: by the stored value.

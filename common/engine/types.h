@@ -18,6 +18,13 @@ enum class FieldType {
   ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary
 };
 
+// Field types whose values are bytes (QByteArray), not text or numbers.
+constexpr bool isBinaryType(FieldType t) {
+  return t == FieldType::ftBytes || t == FieldType::ftVarBytes || t == FieldType::ftBlob ||
+         t == FieldType::ftGraphic || t == FieldType::ftParadoxOle || t == FieldType::ftDBaseOle ||
+         t == FieldType::ftTypedBinary;
+}
+
 struct FieldDesc {
   QString name;
   FieldType type = FieldType::ftUnknown;
