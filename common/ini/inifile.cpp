@@ -317,6 +317,18 @@ QStringList IniFile::readSection(const QString& section) const {
   return keys;
 }
 
+QList<QPair<QString, QString>> IniFile::readSectionValues(const QString& section) const {
+  const Content& c = content();
+  QList<QPair<QString, QString>> pairs;
+  const auto* hs = c.headersOf(section);
+  if (!hs) return pairs;
+  for (size_t h : *hs)
+    for (size_t i = h + 1, end = c.sectionEnd(h); i < end; ++i)
+      if (c.lines[i].kind == LineKind::Key)
+        pairs.append({c.lines[i].name, c.lines[size_t(c.findKey(section, c.lines[i].name))].value});
+  return pairs;
+}
+
 QStringList IniFile::sections() const { return content().sectionOrder; }
 
 bool IniFile::sectionExists(const QString& section) const { return content().headersOf(section) != nullptr; }

@@ -58,6 +58,9 @@ class IniFile {
 
   // Keys of the section in file order, empty-valued keys included.
   QStringList readSection(const QString& section) const;
+  // The keys of the section in file order, each with the value readString gives for it
+  // (the first matching key's), read in one look at the file.
+  QList<QPair<QString, QString>> readSectionValues(const QString& section) const;
   // Section names in file order (each once).
   QStringList sections() const;
   bool sectionExists(const QString& section) const;

@@ -69,11 +69,10 @@ QString ModelFile::databaseNameOf(const QString& location, ModelSide side) {
 }
 
 QString ModelFile::NextTableNumber() const {
-  const QStringList keys = ini_.readSection(kTablesSection);
+  const auto entries = ini_.readSectionValues(kTablesSection);
   QList<int> used;
-  used.reserve(keys.size());
-  for (const QString& key : keys) {
-    const QString value = ini_.readString(kTablesSection, key);
+  used.reserve(entries.size());
+  for (const auto& [key, value] : entries) {
     if (value.isEmpty()) continue;
     int n = 0;
     if (toNumber(afterComma(afterComma(value)), n)) used << n;
@@ -85,8 +84,7 @@ QString ModelFile::NextTableNumber() const {
 }
 
 QString ModelFile::TableNumberOf(const QString& tableFile, ModelSide side) const {
-  for (const QString& key : ini_.readSection(kTablesSection)) {
-    const QString value = ini_.readString(kTablesSection, key);
+  for (const auto& [key, value] : ini_.readSectionValues(kTablesSection)) {
     const qsizetype first = value.indexOf(QLatin1Char(','));
     const qsizetype second = first < 0 ? -1 : value.indexOf(QLatin1Char(','), first + 1);
     if (first < 0) {
@@ -109,14 +107,10 @@ QString ModelFile::TableNumberOf(const QString& tableFile, ModelSide side) const
 }
 
 QString ModelFile::TableLocationOf(const QString& friendlyName, ModelSide side) const {
-  QString result;
-  for (const QString& key : ini_.readSection(kTablesSection)) {
-    if (key.compare(friendlyName, Qt::CaseInsensitive) != 0) continue;
-    const QString value = ini_.readString(kTablesSection, key);
-    const qsizetype first = value.indexOf(QLatin1Char(','));
-    result = databaseNameOf(first < 0 ? value : value.left(first), side);
-    break;
-  }
+  // Friendly names compare without regard to case, as the file's keys do.
+  const QString value = ini_.readString(kTablesSection, friendlyName);
+  const qsizetype first = value.indexOf(QLatin1Char(','));
+  const QString result = databaseNameOf(first < 0 ? value : value.left(first), side);
   if (result.isEmpty() && side == ModelSide::Editor)
     ShowPlainMessage(QStringLiteral("Erreur interne : Alias de la table \"") + friendlyName +
                      QStringLiteral("\" non trouvé."));
@@ -124,28 +118,22 @@ QString ModelFile::TableLocationOf(const QString& friendlyName, ModelSide side) 
 }
 
 QString ModelFile::TableFileOf(const QString& friendlyName) const {
-  for (const QString& key : ini_.readSection(kTablesSection)) {
-    if (key.compare(friendlyName, Qt::CaseInsensitive) != 0) continue;
-    return splitEntry(key, ini_.readString(kTablesSection, key)).tableFile;
-  }
-  return QString();
+  return splitEntry(friendlyName, ini_.readString(kTablesSection, friendlyName)).tableFile;
 }
 
 QList<ModelTableEntry> ModelFile::tables() const {
   QList<ModelTableEntry> list;
-  for (const QString& key : ini_.readSection(kTablesSection))
-    list << splitEntry(key, ini_.readString(kTablesSection, key));
+  for (const auto& [key, value] : ini_.readSectionValues(kTablesSection)) list << splitEntry(key, value);
   return list;
 }
 
 QList<QPair<int, QString>> ModelFile::fieldNames(const QString& number) const {
   QList<QPair<int, QString>> fields;
   if (number.isEmpty()) return fields;
-  for (const QString& key : ini_.readSection(number)) {
+  for (const auto& [key, value] : ini_.readSectionValues(number)) {
     bool ok = false;
     const int position = key.toInt(&ok);
-    if (!ok) continue;
-    fields.append({position, ini_.readString(number, key)});
+    if (ok) fields.append({position, value});
   }
   return fields;
 }

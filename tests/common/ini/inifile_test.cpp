@@ -168,3 +168,19 @@ TEST_F(IniFileTest, ManyKeysStayFast) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IniFileTest, SectionValuesGiveWhatEachKeyReads) {
+  writeAll(path(), "[S]\r\nClients=first\r\nclients=second\r\nEmpty=\r\n[T]\r\nx=1\r\n[s]\r\nlate=2\r\n");
+  IniFile ini(path());
+  const auto pairs = ini.readSectionValues("s");
+  ASSERT_EQ(pairs.size(), 4);
+  EXPECT_EQ(pairs[0], qMakePair(QString("Clients"), QString("first")));
+  EXPECT_EQ(pairs[1], qMakePair(QString("clients"), QString("first")));  // the first match wins
+  EXPECT_EQ(pairs[2].second, "");
+  EXPECT_EQ(pairs[3], qMakePair(QString("late"), QString("2")));
+  EXPECT_TRUE(ini.readSectionValues("absent").isEmpty());
+}
+
+}  // namespace
