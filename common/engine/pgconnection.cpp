@@ -32,6 +32,8 @@ FieldType PgConnection::typeOf(const QString& dataType, bool autoIncrement) {
 }
 
 QVariant PgConnection::fromText(const QByteArray& raw, FieldType type) {
+  // Binary values come as bytea text in hexadecimal ("\x0102...").
+  if (isBinaryType(type)) return raw.startsWith("\\x") ? QByteArray::fromHex(raw.mid(2)) : raw;
   const QString s = QString::fromUtf8(raw);
   switch (type) {
     case FieldType::ftSmallint:
@@ -70,15 +72,6 @@ QVariant PgConnection::fromText(const QByteArray& raw, FieldType type) {
       if (!t.isValid()) t = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
       return d.isValid() && t.isValid() ? QVariant(QDateTime(d, t)) : QVariant(s);
     }
-    case FieldType::ftBytes:
-    case FieldType::ftVarBytes:
-    case FieldType::ftBlob:
-    case FieldType::ftGraphic:
-    case FieldType::ftParadoxOle:
-    case FieldType::ftDBaseOle:
-    case FieldType::ftTypedBinary:
-      if (raw.startsWith("\\x")) return QByteArray::fromHex(raw.mid(2));
-      return raw;
     default:
       return s;
   }

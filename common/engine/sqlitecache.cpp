@@ -127,6 +127,7 @@ qint64 SqliteStatement::columnInt(int column) const { return sqlite3_column_int6
 bool SqliteStatement::columnIsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
 QString storageTypeName(FieldType type) {
+  if (isBinaryType(type)) return QStringLiteral("BLOB");
   switch (type) {
     case FieldType::ftSmallint:
     case FieldType::ftInteger:
@@ -138,14 +139,6 @@ QString storageTypeName(FieldType type) {
     case FieldType::ftCurrency:
     case FieldType::ftBCD:
       return QStringLiteral("REAL");
-    case FieldType::ftBytes:
-    case FieldType::ftVarBytes:
-    case FieldType::ftBlob:
-    case FieldType::ftGraphic:
-    case FieldType::ftParadoxOle:
-    case FieldType::ftDBaseOle:
-    case FieldType::ftTypedBinary:
-      return QStringLiteral("BLOB");
     default:
       return QStringLiteral("TEXT");
   }
@@ -174,6 +167,7 @@ QString isoTime(const QTime& t) {
 
 QVariant toStorageValue(const QVariant& v, FieldType type) {
   if (!v.isValid() || v.isNull()) return QVariant();
+  if (isBinaryType(type)) return QVariant(v.toByteArray());
   switch (type) {
     case FieldType::ftSmallint:
     case FieldType::ftInteger:
@@ -201,14 +195,6 @@ QVariant toStorageValue(const QVariant& v, FieldType type) {
                  ? QVariant(isoDate(dt.date()) + QLatin1Char(' ') + isoTime(QTime(dt.time().hour(), dt.time().minute(), dt.time().second())))
                  : QVariant();
     }
-    case FieldType::ftBytes:
-    case FieldType::ftVarBytes:
-    case FieldType::ftBlob:
-    case FieldType::ftGraphic:
-    case FieldType::ftParadoxOle:
-    case FieldType::ftDBaseOle:
-    case FieldType::ftTypedBinary:
-      return QVariant(v.toByteArray());
     default:
       return QVariant(v.toString());
   }
