@@ -4,15 +4,13 @@
 #include <QTemporaryDir>
 
 #include "common/ini/inifile.h"
+#include "support/testfiles.h"
 
 using korvi::IniFile;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using korvi::testing::readAll;
 
 // Held changes are visible to reads at once, reach the file only on flush, and afterwards
 // the accessor writes through again.

@@ -5,23 +5,15 @@
 #include <QTemporaryDir>
 
 #include "common/ini/inifile.h"
+#include "support/testfiles.h"
 
 using korvi::IniFile;
 using korvi::IniWriteError;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& data) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(data);
-}
+using korvi::testing::readAll;
+using korvi::testing::writeAll;
 
 class IniFileTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include "common/ini/modelfile.h"
 #include "common/text/strings.h"
 #include "support/recordingmessages.h"
+#include "support/testfiles.h"
 
 using korvi::CompactModelFile;
 using korvi::ModelFile;
@@ -14,17 +15,8 @@ using korvi::testing::ScopedRecorder;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  f.open(QIODevice::ReadOnly);
-  return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& data) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(data);
-}
+using korvi::testing::readAll;
+using korvi::testing::writeAll;
 
 class ModelFileTest : public ::testing::Test {
  protected:

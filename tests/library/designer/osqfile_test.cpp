@@ -7,20 +7,13 @@
 #include "common/ini/inifile.h"
 #include "designerfixture.h"
 #include "library/designer/reportsettings.h"
+#include "support/testfiles.h"
 
 namespace korvi::designer::testing {
 namespace {
 
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(data);
-}
+using korvi::testing::readAll;
+using korvi::testing::writeAll;
 
 class OsqFileTest : public DesignerTest {
  protected:
@@ -29,7 +22,7 @@ class OsqFileTest : public DesignerTest {
     ASSERT_TRUE(dir.isValid());
     QDir(dir.path()).mkpath(QStringLiteral("tmp"));
     modelPath = dir.filePath(QStringLiteral("Demo.MDL"));
-    writeFile(modelPath, "[Tables]\nClients=/data/,CLIENTS.DB,1\nCommandes=/data/,commandes.db,2\n");
+    writeAll(modelPath, "[Tables]\nClients=/data/,CLIENTS.DB,1\nCommandes=/data/,commandes.db,2\n");
     context.modelPath = modelPath;
     context.languageCode = QStringLiteral("FR");
     context.temporaryDirectory = dir.filePath(QStringLiteral("tmp"));
@@ -122,7 +115,7 @@ TEST_F(OsqFileTest, SavingOverAnOlderFileRemovesStaleTablesAndKeepsModele) {
   const QString file = path("old.osq");
   QByteArray old = "[General]\nModele=autre.mdl\nNombreTables=5\n[Perso]\nGarde=oui\n[Cellules]\n99=9,9,vieux\n";
   for (int n = 1; n <= 5; ++n) old += "[Table" + QByteArray::number(n) + "]\nNomTable=T" + QByteArray::number(n) + ".DB\n";
-  writeFile(file, old);
+  writeAll(file, old);
   doc.addTable(makeTable("A", "A.DB"));
   doc.addTable(makeTable("B", "B.DB"));
   doc.addTable(makeTable("C", "C.DB"));
@@ -215,7 +208,7 @@ TEST_F(OsqFileTest, SaveThatCannotWriteFailsLoudlyAndKeepsTheQueryAndTheFile) {
   EXPECT_TRUE(doc.fileName().isEmpty());
 
   const QString locked = path("locked.osq");
-  writeFile(locked, "[General]\nNombreTables=0\n");
+  writeAll(locked, "[General]\nNombreTables=0\n");
   QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
   EXPECT_THROW(Save(doc, locked, context), IniWriteError);
   EXPECT_EQ(readAll(locked), QByteArray("[General]\nNombreTables=0\n"));
@@ -224,7 +217,7 @@ TEST_F(OsqFileTest, SaveThatCannotWriteFailsLoudlyAndKeepsTheQueryAndTheFile) {
 
 TEST_F(OsqFileTest, ModelQuestion) {
   const QString file = path("m.osq");
-  writeFile(file, "[General]\nNombreTables=0\nNombreColonnes=2\nModele=Autre.mdl\nLanguage=FR\n");
+  writeAll(file, "[General]\nNombreTables=0\nNombreColonnes=2\nModele=Autre.mdl\nLanguage=FR\n");
   EXPECT_FALSE(Load(loaded, file, context));  // Escape answers No
   ASSERT_EQ(rec->boxes.size(), 1);
   EXPECT_EQ(rec->boxes[0].text, LoadText(84) + "\"demo.mdl\". " + LoadText(81));
@@ -237,7 +230,7 @@ TEST_F(OsqFileTest, ModelQuestion) {
 
   // Only the case of the letters a to z is ignored.
   rec->boxes.clear();
-  writeFile(file, "[General]\nModele=DEMO.MDL\nLanguage=FR\n");
+  writeAll(file, "[General]\nModele=DEMO.MDL\nLanguage=FR\n");
   EXPECT_TRUE(Load(loaded, file, context));
   EXPECT_TRUE(rec->boxes.isEmpty());
 }
@@ -265,7 +258,7 @@ TEST_F(OsqFileTest, MissingFileAndFileWithoutGeneral) {
   EXPECT_TRUE(rec->boxes.isEmpty());
 
   const QString file = path("bare.osq");
-  writeFile(file, "[Autre]\nx=1\n");
+  writeAll(file, "[Autre]\nx=1\n");
   rec->answers = {mrYes, mrYes};
   ASSERT_TRUE(Load(loaded, file, context));
   ASSERT_EQ(rec->boxes.size(), 2);  // the model question, then the language question
@@ -279,7 +272,7 @@ TEST_F(OsqFileTest, BadCellsAreSkippedAndNamedInOneMessage) {
   const QString file = path("cells.osq");
   const QByteArray longCriteria(256, 'x');
   const QByteArray longName(300, 'n');
-  writeFile(file, "[General]\nModele=demo.mdl\nLanguage=FR\nNombreTables=1\nNombreColonnes=3\n"
+  writeAll(file, "[General]\nModele=demo.mdl\nLanguage=FR\nNombreTables=1\nNombreColonnes=3\n"
                   "[Table1]\nNomTable=CLIENTS.DB\nCheminTable=/data/\nNomLong=Clients\n"
                   "[Cellules]\n1=1,1,Nom\n2=1,2,Clients\n3=x,6,a\n4=0,6,a\n5=5000,6,a\n6=1,0,a\n7=1,15,a\n"
                   "8=1,six,a\n9=sans virgule\n10=1;6,a\n11=1,6," + longCriteria + "\n12=1,7,ok\n"
@@ -319,7 +312,7 @@ TEST_F(OsqFileTest, BadCellsAreSkippedAndNamedInOneMessage) {
 
 TEST_F(OsqFileTest, TablesThatCannotBeOpenedTakeTheirColumnsAlong) {
   const QString file = path("tables.osq");
-  writeFile(file, "[General]\nModele=demo.mdl\nLanguage=FR\nNombreTables=4\nNombreColonnes=4\n"
+  writeAll(file, "[General]\nModele=demo.mdl\nLanguage=FR\nNombreTables=4\nNombreColonnes=4\n"
                   "[Table1]\nNomTable=GONE.DB\nCheminTable=/data/\nNomLong=Disparue\n"
                   "[Table2]\nNomTable=clients.db\nCheminTable=/data/\nNomLong=Clients\n"
                   "[Table3]\nNomTable=COMMANDES.DB\nCheminTable=/data/\n"
@@ -348,10 +341,10 @@ TEST_F(OsqFileTest, TablesThatCannotBeOpenedTakeTheirColumnsAlong) {
 
 TEST_F(OsqFileTest, FilesThatAreNoQueryAreRefusedBeforeAnyQuestion) {
   const QString binary = path("image.osq");
-  writeFile(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+  writeAll(binary, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
   EXPECT_FALSE(Load(loaded, binary, context));
   const QString text = path("notes.osq");
-  writeFile(text, "just some words\nno sections here\n");
+  writeAll(text, "just some words\nno sections here\n");
   EXPECT_FALSE(Load(loaded, text, context));
   EXPECT_FALSE(Load(loaded, dir.path(), context));
   ASSERT_EQ(rec->boxes.size(), 3);
@@ -361,7 +354,7 @@ TEST_F(OsqFileTest, FilesThatAreNoQueryAreRefusedBeforeAnyQuestion) {
   EXPECT_TRUE(loaded.fileName().isEmpty());
 
   // An empty file is an INI file without [General].
-  writeFile(text, "");
+  writeAll(text, "");
   rec->answers = {mrYes, mrYes};
   EXPECT_TRUE(Load(loaded, text, context));
 }
@@ -375,7 +368,7 @@ TEST_F(OsqFileTest, HugeFileWithAbsurdCountsLoadsWithinTheLimits) {
     data += QByteArray::number(key) + "=" + QByteArray::number(key % 2000 + 1) + ",6,criteria value " +
             QByteArray::number(key) + "\n";
   }
-  writeFile(file, data);
+  writeAll(file, data);
   ASSERT_TRUE(Load(loaded, file, context));
   EXPECT_EQ(loaded.columnCount(), osq::kMaxColumnCount);
   EXPECT_EQ(loaded.tableCount(), 0);
